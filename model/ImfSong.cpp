@@ -1,0 +1,79 @@
+#include "ImfSong.h"
+
+#include "Console.h"
+#include "RegisterMap.h"
+
+#include <string>
+
+int TImfSong::InitRead() {
+    for (TInstructionList& list : channels)
+        list = TInstructionList();
+    activenotes.fill(nullptr);
+    rhythmnotes.fill(nullptr);
+    globaltime = 0;
+    globalindex = 0;
+    rhythmMode = 0;
+    oldrh = 0;
+    regs.fill(TTimbre::kUndefined);
+    notes = TNoteList();
+    return 0;
+}
+
+int TImfSong::ProcessCommand(std::uint8_t reg, std::uint8_t val) {
+    regs[reg] = val;
+    if (reg == 0xBD)
+        ProcessRhythmReg(val);
+
+    auto instruction = MakeInstruction(reg, val, globaltime, globalindex);
+    int channel = GetRegChannel(reg, rhythmMode);
+    if (channel >= 0) {
+        instruction->reg = NeutralizeReg(reg);
+        channels[channel + 1].push_back(instruction);
+        NoteRef& active = activenotes[channel];
+        if (instruction->IsKeyOn()) {
+            if (active) {
+                active->extras.push_back(instruction);
+            } else {
+                auto note = std::make_shared<TNote>();
+                note->starttime = globaltime;
+                note->startval = val;
+                note->index = globalindex;
+                note->oldvoice = channel;
+                for (const TTimbre::Field& field : TTimbre::kFields)
+                    note->timbre.*field.member =
+                        regs[DeNeutralizeReg(field.reg, static_cast<std::uint8_t>(channel))];
+                active = note;
+                notes.push_back(note);
+            }
+        } else if (instruction->IsKeyOff()) {
+            if (active) {
+                active->endtime = globaltime;
+                active->endval = val;
+                active = nullptr;
+            } else {
+                PrintLine("ProcessCommand: unused KeyOff for voice " + std::to_string(channel) +
+                          " at sample " + std::to_string(globaltime) + ": " + RegHex(val));
+            }
+        } else if (active) {
+            active->extras.push_back(instruction);
+        }
+    } else if (channel == -1) {
+        RoutePercussionWrite(reg, instruction);
+        channels[0].push_back(instruction);
+    }
+    // An invalid register (-2) survives only in the register image.
+    ++globalindex;
+    return 0;
+}
+
+int TImfSong::ProcessPause(int ticks) {
+    globaltime += ticks;
+    return 0;
+}
+
+std::int64_t TImfSong::InstructionCount() const {
+    std::int64_t count = 0;
+    for (const TInstructionList& list : channels)
+        count += static_cast<std::int64_t>(list.size());
+    return count;
+}

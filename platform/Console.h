@@ -1,0 +1,12 @@
+// Console output of the system: report lines on standard output and fixed-width hex text.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// Writes the text and a line feed to standard output, flushing after each of the two writes.
+void PrintLine(const std::string& text);
+
+// Exactly `digits` upper-case hexadecimal digits of `value`, lowest nibble last; digits above
+// the count are dropped, positions beyond the value's 16 digits come out as "0".
+std::string HexDigits(std::int64_t value, std::uint8_t digits);

@@ -1,0 +1,70 @@
+// Helpers shared by the tests: captured console output, corpus files, temporary folders.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace testsupport {
+
+inline std::filesystem::path CorpusDir() { return IMF_CORPUS_DIR; }
+
+// The song files of the corpus (IMF, KMF, WLF), sorted; empty when the folder is absent.
+inline std::vector<std::filesystem::path> CorpusSongs() {
+    std::vector<std::filesystem::path> songs;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(CorpusDir(), error)) {
+        auto ext = entry.path().extension().string();
+        if (entry.is_regular_file() && (ext == ".imf" || ext == ".kmf" || ext == ".wlf"))
+            songs.push_back(entry.path());
+    }
+    std::sort(songs.begin(), songs.end());
+    return songs;
+}
+
+#define IMF_REQUIRE_CORPUS()                                                                       \
+    do {                                                                                           \
+        if (::testsupport::CorpusSongs().empty())                                                  \
+            GTEST_SKIP() << "song corpus not found at " << ::testsupport::CorpusDir();             \
+    } while (0)
+
+// A fresh empty folder under the system's temporary folder, removed with the object.
+class TempDir {
+public:
+    TempDir() {
+        auto base = std::filesystem::temp_directory_path();
+        for (int i = 0;; ++i) {
+            path_ = base / ("imfproc-test-" + std::to_string(::getpid()) + "-" + std::to_string(i));
+            if (std::filesystem::create_directory(path_))
+                break;
+        }
+    }
+    ~TempDir() {
+        std::error_code error;
+        std::filesystem::remove_all(path_, error);
+    }
+    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+private:
+    std::filesystem::path path_;
+};
+
+inline std::vector<std::uint8_t> ReadBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+inline void WriteBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+} // namespace testsupport
