@@ -5,11 +5,12 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 // The writes of one tick (at most 255, real register numbers) and the pause after them. The
 // blocks of a file form a chain owned by its first block.
 struct TKMFBlock {
-    TInstructionList instructions;
+    std::vector<InstructionRef> instructions;
     std::int32_t count = 0;
     std::int32_t pause = 0;
     std::unique_ptr<TKMFBlock> succ;
