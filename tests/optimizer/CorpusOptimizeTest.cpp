@@ -1,6 +1,7 @@
 // The whole optimize pass on real songs: nothing raised, the saved file holds exactly the new
 // writes, and the saved song sounds the same note for note as the input.
 #include "ChannelStates.h"
+#include "ImfError.h"
 #include "ImfFile.h"
 #include "KmfFile.h"
 #include "Optimize.h"
