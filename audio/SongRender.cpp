@@ -10,6 +10,8 @@
 namespace {
 constexpr int kDefaultTickRate = 560;
 constexpr int kWlfTickRate = 700;
+// Two hours of samples take 716 MB; a longer render is a broken song rather than music.
+constexpr std::int64_t kLongestRenderSeconds = 2 * 60 * 60;
 
 void RenderUntil(Opl2Chip& chip, SampleBuffer& samples, std::int64_t end) {
     while (static_cast<std::int64_t>(samples.size()) < end)
@@ -30,6 +32,9 @@ SampleBuffer RenderWrites(const std::vector<TimedWrite>& writes, int tickRate,
         lastTick = std::max(lastTick, write.time);
     std::int64_t end = SampleOfTick(std::max(lastTick, 0), tickRate) +
                        std::int64_t{kTailSeconds} * Opl2Chip::kSampleRate;
+    if (end > kLongestRenderSeconds * Opl2Chip::kSampleRate)
+        throw ImfError("ERROR: song too long to render: " +
+                       std::to_string(end / Opl2Chip::kSampleRate) + " seconds");
 
     Opl2Chip chip;
     SampleBuffer samples;

@@ -21,7 +21,7 @@ std::int64_t SampleOfTick(std::int64_t tick, int tickRate);
 // Plays the writes (times in ticks, non-decreasing, real register numbers) from a freshly reset
 // chip: all writes of a tick are applied in order before the tick's first sample. The render
 // lasts until kTailSeconds after the later of the last write and songLength (ticks).
-// Raises an error when the tick rate is not above 0.
+// Raises an error when the tick rate is not above 0 or the render would last over two hours.
 SampleBuffer RenderWrites(const std::vector<TimedWrite>& writes, int tickRate,
                           std::int32_t songLength = 0);
 

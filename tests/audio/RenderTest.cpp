@@ -114,5 +114,14 @@ TEST(RenderTest, TickRateComesFromOptionThenKmfThenExtension) {
     EXPECT_EQ(ChooseTickRate(0, 0, "A.WLF"), 700);
     EXPECT_EQ(ChooseTickRate(0, 0, "a.imf"), 560);
     EXPECT_EQ(ChooseTickRate(0, 0, "wlf"), 560);
+}
+
+TEST(RenderTest, ImpossibleRendersRaiseErrors) {
     EXPECT_THROW(RenderWrites({}, 0), ImfError);
+    try {
+        RenderWrites({{2'000'000'000, 0x20, 0x01}}, 560);
+        ADD_FAILURE() << "a render of 41 days was attempted";
+    } catch (const ImfError& error) {
+        EXPECT_EQ(error.Message(), "ERROR: song too long to render: 3571430 seconds");
+    }
 }
