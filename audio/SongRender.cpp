@@ -1,6 +1,7 @@
 #include "SongRender.h"
 
 #include "ImfError.h"
+#include "KmfFile.h"
 #include "Opl2Chip.h"
 
 #include <algorithm>
@@ -48,6 +49,10 @@ SampleBuffer RenderWrites(const std::vector<TimedWrite>& writes, int tickRate,
     return samples;
 }
 
+SampleBuffer RenderSong(const TImfSong& song, int tickRate) {
+    return RenderWrites(MergeChannelLists(song), tickRate, song.globaltime);
+}
+
 int ChooseTickRate(int explicitRate, std::uint16_t kmfRate, const std::string& path) {
     if (explicitRate > 0)
         return explicitRate;
@@ -57,4 +62,8 @@ int ChooseTickRate(int explicitRate, std::uint16_t kmfRate, const std::string& p
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return extension == ".wlf" ? kWlfTickRate : kDefaultTickRate;
+}
+
+int SongTickRate(const std::string& path, int explicitRate) {
+    return ChooseTickRate(explicitRate, explicitRate > 0 ? 0 : GetKMFRate(path), path);
 }

@@ -25,6 +25,12 @@ std::int64_t SampleOfTick(std::int64_t tick, int tickRate);
 SampleBuffer RenderWrites(const std::vector<TimedWrite>& writes, int tickRate,
                           std::int32_t songLength = 0);
 
+// Plays a song's channel lists in the order the writers put them on disk; the render lasts
+// until kTailSeconds after the song's length (globaltime) or its last write, if later.
+SampleBuffer RenderSong(const TImfSong& song, int tickRate);
+
 // The tick rate of a song file: an explicit rate when above 0, else the rate field of a KMF
 // file (kmfRate, 0 when the file is not KMF), else 700 for a .wlf file and 560 otherwise.
 int ChooseTickRate(int explicitRate, std::uint16_t kmfRate, const std::string& path);
+// The same, reading the rate field when the file is KMF.
+int SongTickRate(const std::string& path, int explicitRate);
