@@ -10,7 +10,8 @@ constexpr std::uint32_t kBytesPerFrame = kChannels * kBitsPerSample / 8;
 constexpr std::uint32_t kHeaderSize = 44;
 
 void PutTag(std::vector<std::uint8_t>& out, const char (&tag)[5]) {
-    out.insert(out.end(), tag, tag + 4);
+    for (int i = 0; i < 4; ++i)
+        out.push_back(static_cast<std::uint8_t>(tag[i]));
 }
 
 void PutWord(std::vector<std::uint8_t>& out, std::uint16_t value) {
