@@ -4,6 +4,7 @@
 #include "ImfFile.h"
 #include "ImfSong.h"
 #include "KmfFile.h"
+#include "NoteViewer.h"
 #include "Surface.h"
 
 #include <cstdint>
@@ -34,12 +35,13 @@ int ImfprocMain(int argc, char** argv) {
 
     TImfSong song;
     LoadFile(song, path);
-    // VIEWER JOINS HERE: ViewNotes(song); View(song);
+    ViewNotes(song);
+    View(song);
     std::uint16_t rate = GetKMFRate(path);
     PrintLine("song has " + std::to_string(song.CountUniqueTimbres()) + " unique timbres");
     int removed = 0; // OPTIMIZER JOINS HERE: removed = Optimize(song, 1, -1, 1, 0);
     PrintLine("optimization removed " + std::to_string(removed) + " instructions");
-    // VIEWER JOINS HERE: View(song);
+    View(song);
     if (rate > 0)
         SaveKMF(song, OptimizedPath(path, true), rate);
     else
