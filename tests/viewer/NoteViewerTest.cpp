@@ -73,23 +73,23 @@ std::optional<DrawCall> RectAt(const std::vector<DrawCall>& frame, float x, floa
     return std::nullopt;
 }
 
+void ExpectRect(const DrawCall& rect, float width, float height, int red, int green, int blue) {
+    EXPECT_EQ(rect.width, width);
+    EXPECT_EQ(rect.height, height);
+    EXPECT_EQ(rect.red, red);
+    EXPECT_EQ(rect.green, green);
+    EXPECT_EQ(rect.blue, blue);
+}
+
 // Expects a bar with its red start marker, drawn in the given colour.
 void ExpectBar(const std::vector<DrawCall>& frame, float x, float y, float width, int blue = 255,
                int red = 255) {
     auto bar = RectAt(frame, x, y);
     ASSERT_TRUE(bar) << "no bar at " << x << "," << y;
-    EXPECT_EQ(bar->width, width);
-    EXPECT_EQ(bar->height, 10);
-    EXPECT_EQ(bar->red, red);
-    EXPECT_EQ(bar->green, red);
-    EXPECT_EQ(bar->blue, blue);
+    ExpectRect(*bar, width, 10, red, red, blue);
     auto marker = RectAt(frame, x, y + 4);
     ASSERT_TRUE(marker);
-    EXPECT_EQ(marker->width, 1);
-    EXPECT_EQ(marker->height, 2);
-    EXPECT_EQ(marker->red, 255);
-    EXPECT_EQ(marker->green, 0);
-    EXPECT_EQ(marker->blue, 0);
+    ExpectRect(*marker, 1, 2, 255, 0, 0);
 }
 
 ScriptedFrame Press(int key) {
@@ -227,11 +227,7 @@ TEST_F(NoteViewerTest, InfoBoxOfTheHoveredNote) {
     const auto& frame = Frame(0);
     auto box = RectAt(frame, 266, 5);
     ASSERT_TRUE(box);
-    EXPECT_EQ(box->width, 150);
-    EXPECT_EQ(box->height, 300);
-    EXPECT_EQ(box->red, 85);
-    EXPECT_EQ(box->green, 85);
-    EXPECT_EQ(box->blue, 85);
+    ExpectRect(*box, 150, 300, 85, 85, 85);
     std::vector<std::string> expected{"0",           "start: 200",     "end:   290 90",
                                       "20-01 23-F2", "40-3F 43-00",    "60-00 63-00",
                                       "80-00 83-00", "A0-57 B0-31/11", "C0-00",
