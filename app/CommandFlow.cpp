@@ -5,6 +5,7 @@
 #include "ImfSong.h"
 #include "KmfFile.h"
 #include "NoteViewer.h"
+#include "Optimize.h"
 #include "Surface.h"
 
 #include <cstdint>
@@ -39,7 +40,8 @@ int ImfprocMain(int argc, char** argv) {
     View(song);
     std::uint16_t rate = GetKMFRate(path);
     PrintLine("song has " + std::to_string(song.CountUniqueTimbres()) + " unique timbres");
-    int removed = 0; // OPTIMIZER JOINS HERE: removed = Optimize(song, 1, -1, 1, 0);
+    // VIEWER JOINS HERE: the viewer's ViewTracks as Optimize's track viewer.
+    int removed = Optimize(song, 1, -1, 1, 0);
     PrintLine("optimization removed " + std::to_string(removed) + " instructions");
     View(song);
     if (rate > 0)
