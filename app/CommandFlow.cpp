@@ -4,6 +4,7 @@
 #include "ImfFile.h"
 #include "ImfSong.h"
 #include "KmfFile.h"
+#include "NoteViewer.h"
 #include "Optimize.h"
 #include "Surface.h"
 
@@ -35,13 +36,14 @@ int ImfprocMain(int argc, char** argv) {
 
     TImfSong song;
     LoadFile(song, path);
-    // VIEWER JOINS HERE: ViewNotes(song); View(song);
+    ViewNotes(song);
+    View(song);
     std::uint16_t rate = GetKMFRate(path);
     PrintLine("song has " + std::to_string(song.CountUniqueTimbres()) + " unique timbres");
     // VIEWER JOINS HERE: the viewer's ViewTracks as Optimize's track viewer.
     int removed = Optimize(song, 1, -1, 1, 0);
     PrintLine("optimization removed " + std::to_string(removed) + " instructions");
-    // VIEWER JOINS HERE: View(song);
+    View(song);
     if (rate > 0)
         SaveKMF(song, OptimizedPath(path, true), rate);
     else
