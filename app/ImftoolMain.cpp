@@ -14,7 +14,8 @@ struct Subcommand {
 };
 
 constexpr Subcommand kSubcommands[] = {
-    {"optimize", "FILE... [-o OUT] [--reserved N] [--depth N] [--no-grouping] [--force]",
+    {"optimize",
+     "FILE... [-o OUT] [--mode MODE] [--reserved N] [--depth N] [--no-grouping] [--force]",
      ToolOptimize},
     {"info", "FILE", ToolInfo},
     {"dump", "FILE", ToolDump},
@@ -22,6 +23,8 @@ constexpr Subcommand kSubcommands[] = {
     {"tracks", "FILE DIR", ToolTracks},
     {"volume", "IN OUT AMOUNT [--channel C]", ToolVolume},
     {"swap", "IN OUT A B", ToolSwap},
+    {"render", "FILE OUT.wav [--rate HZ]", ToolRender},
+    {"compare", "A B [--rate HZ]", ToolCompare},
 };
 
 std::string Usage() {

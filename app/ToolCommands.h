@@ -8,3 +8,5 @@ int ToolConvert(int argc, char** argv, int first);
 int ToolTracks(int argc, char** argv, int first);
 int ToolVolume(int argc, char** argv, int first);
 int ToolSwap(int argc, char** argv, int first);
+int ToolRender(int argc, char** argv, int first);
+int ToolCompare(int argc, char** argv, int first);

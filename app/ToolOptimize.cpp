@@ -1,8 +1,9 @@
-// imftool optimize: the optimize step of imfproc for many files, without windows.
+// imftool optimize: the optimize step of imfproc for many files, without windows, and two modes
+// that keep the sound.
 #include "CommandFlow.h"
 #include "Console.h"
 #include "ImfError.h"
-#include "Optimize.h"
+#include "OptimizeModes.h"
 #include "SongFile.h"
 #include "ToolArgs.h"
 #include "ToolCommands.h"
@@ -14,10 +15,8 @@
 
 namespace {
 struct OptimizeSettings {
-    std::uint8_t reserved = 1;
-    int depth = -1;
-    int grouping = 1;
-    std::uint8_t force = 0;
+    OptimizeMode mode = OptimizeMode::Seed;
+    AllocationSettings allocation;
     std::string output; // for a single file; empty: beside the input
 };
 
@@ -27,6 +26,7 @@ struct FileOutcome {
     bool failed = false;
     std::int64_t writesBefore = 0, writesAfter = 0;
     std::uintmax_t bytesBefore = 0, bytesAfter = 0;
+    OptimizeMode won = OptimizeMode::Seed;
 };
 
 // The steps of imfproc without its windows: load, report, optimise, report, save.
@@ -36,10 +36,8 @@ FileOutcome OptimizeFile(const std::string& path, const OptimizeSettings& settin
     LoadedSong input = LoadSong(path);
     outcome.bytesBefore = std::filesystem::file_size(path);
     outcome.writesBefore = input.song.InstructionCount();
-    PrintLine("song has " + std::to_string(input.song.CountUniqueTimbres()) + " unique timbres");
-    int removed =
-        Optimize(input.song, settings.reserved, settings.depth, settings.grouping, settings.force);
-    PrintLine("optimization removed " + std::to_string(removed) + " instructions");
+    int tickRate = ChooseTickRate(0, input.format.rate, path);
+    outcome.won = OptimizeWithMode(input.song, settings.mode, settings.allocation, tickRate).won;
     outcome.writesAfter = input.song.InstructionCount();
 
     SongFormat format;
@@ -52,17 +50,21 @@ FileOutcome OptimizeFile(const std::string& path, const OptimizeSettings& settin
     return outcome;
 }
 
-void PrintTable(const std::vector<FileOutcome>& outcomes) {
-    std::printf("%-40s %13s %12s %12s %11s\n", "file", "writes before", "writes after",
-                "bytes before", "bytes after");
+void PrintTable(const std::vector<FileOutcome>& outcomes, OptimizeMode mode) {
+    bool showWinner = mode == OptimizeMode::Smallest;
+    std::printf("%-40s %13s %12s %12s %11s%s\n", "file", "writes before", "writes after",
+                "bytes before", "bytes after", showWinner ? "  mode that won" : "");
     for (const FileOutcome& o : outcomes) {
         if (o.failed) {
             std::printf("%-40s %13s\n", o.path.c_str(), "failed");
             continue;
         }
-        std::printf("%-40s %13lld %12lld %12ju %11ju\n", o.path.c_str(),
+        std::printf("%-40s %13lld %12lld %12ju %11ju", o.path.c_str(),
                     static_cast<long long>(o.writesBefore), static_cast<long long>(o.writesAfter),
                     o.bytesBefore, o.bytesAfter);
+        if (showWinner)
+            std::printf("  %s", OptimizeModeName(o.won));
+        std::printf("\n");
     }
     std::fflush(stdout);
 }
@@ -70,17 +72,24 @@ void PrintTable(const std::vector<FileOutcome>& outcomes) {
 
 int ToolOptimize(int argc, char** argv, int first) {
     const std::string usage =
-        "usage: imftool optimize FILE... [-o OUT] [--reserved N] [--depth N] [--no-grouping]\n"
-        "                        [--force]\n"
-        "  Optimises each song as imfproc does and saves it beside the input, in the input's\n"
-        "  format, as NAME_optimized.imf or NAME_optimized.kmf.\n"
+        "usage: imftool optimize FILE... [-o OUT] [--mode MODE] [--reserved N] [--depth N]\n"
+        "                        [--no-grouping] [--force]\n"
+        "  Optimises each song and saves it beside the input, in the input's format, as\n"
+        "  NAME_optimized.imf or NAME_optimized.kmf.\n"
         "  -o OUT          output path (one FILE only)\n"
+        "  --mode MODE     seed: as imfproc does, the notes dealt out to the channels again\n"
+        "                  (default);\n"
+        "                  faithful: notes stay on their channels, writes that repeat a\n"
+        "                  register's value are dropped; sounds exactly as the input;\n"
+        "                  smallest: the seed's re-allocation, then the dropping, kept only when\n"
+        "                  it sounds the same as the input, else the faithful result\n"
         "  --reserved N    channels 0..N-1 only when no other is free (default 1)\n"
         "  --depth N       -1: greedy channel choice (default); 0 or more: look-ahead notes\n"
         "  --no-grouping   take the writes of one tick one at a time\n"
-        "  --force         keep the new allocation even when it is not smaller\n";
+        "  --force         keep the new allocation even when it is not smaller (seed)\n";
     ToolArgs args = ParseToolArgs(argc, argv, first,
                                   {{"-o", true},
+                                   {"--mode", true},
                                    {"--reserved", true},
                                    {"--depth", true},
                                    {"--no-grouping", false},
@@ -89,15 +98,20 @@ int ToolOptimize(int argc, char** argv, int first) {
     if (args.help)
         return PrintHelp(usage);
     OptimizeSettings settings;
+    std::optional<OptimizeMode> mode = ParseOptimizeMode(args.Text("--mode", "seed"));
+    if (!mode)
+        UsageError("--mode must be seed, faithful or smallest", usage);
+    settings.mode = *mode;
+    AllocationSettings& allocation = settings.allocation;
     int reserved = args.Int("--reserved", 1);
     if (reserved < 0 || reserved > 8)
         UsageError("--reserved must be between 0 and 8", usage);
-    settings.reserved = static_cast<std::uint8_t>(reserved);
-    settings.depth = args.Int("--depth", -1);
-    if (settings.depth < -1 || settings.depth > 8)
+    allocation.reserved = static_cast<std::uint8_t>(reserved);
+    allocation.depth = args.Int("--depth", -1);
+    if (allocation.depth < -1 || allocation.depth > 8)
         UsageError("--depth must be between -1 and 8", usage);
-    settings.grouping = args.Has("--no-grouping") ? 0 : 1;
-    settings.force = args.Has("--force") ? 1 : 0;
+    allocation.grouping = args.Has("--no-grouping") ? 0 : 1;
+    allocation.force = args.Has("--force") ? 1 : 0;
     settings.output = args.Text("-o", "");
     if (!settings.output.empty() && args.positional.size() > 1)
         UsageError("-o takes one input file only", usage);
@@ -120,6 +134,6 @@ int ToolOptimize(int argc, char** argv, int first) {
             anyFailed = true;
         }
     }
-    PrintTable(outcomes);
+    PrintTable(outcomes, settings.mode);
     return anyFailed ? 1 : 0;
 }

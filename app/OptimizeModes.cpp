@@ -1,0 +1,88 @@
+#include "OptimizeModes.h"
+
+#include "Console.h"
+#include "Opl2Chip.h"
+#include "Optimize.h"
+#include "RepeatedWrites.h"
+
+#include <array>
+#include <utility>
+
+namespace {
+constexpr std::array<std::pair<OptimizeMode, const char*>, 3> kModeNames = {{
+    {OptimizeMode::Seed, "seed"},
+    {OptimizeMode::Faithful, "faithful"},
+    {OptimizeMode::Smallest, "smallest"},
+}};
+
+// `label` names the song in the smallest mode's report, where two songs are at work.
+void DropAndReport(TImfSong& song, const std::string& label = "") {
+    PrintLine(label + "dropped " + std::to_string(DropRepeatedWrites(song)) + " repeated writes");
+}
+
+// The re-allocation and the dropping, on a song that shares the input's writes but not its lists.
+TImfSong Reallocated(const TImfSong& input, const AllocationSettings& settings) {
+    TImfSong song = input;
+    Optimize(song, settings.reserved, settings.depth, settings.grouping, 1);
+    DropAndReport(song, "re-allocated: ");
+    return song;
+}
+} // namespace
+
+std::optional<OptimizeMode> ParseOptimizeMode(const std::string& word) {
+    for (const auto& [mode, name] : kModeNames) {
+        if (word == name)
+            return mode;
+    }
+    return std::nullopt;
+}
+
+const char* OptimizeModeName(OptimizeMode mode) {
+    for (const auto& [each, name] : kModeNames) {
+        if (each == mode)
+            return name;
+    }
+    return "";
+}
+
+ModeResult OptimizeWithMode(TImfSong& song, OptimizeMode mode, const AllocationSettings& settings,
+                            int tickRate, const SampleBuffer* inputRender) {
+    ModeResult result;
+    result.won = mode;
+    if (mode == OptimizeMode::Seed) {
+        PrintLine("song has " + std::to_string(song.CountUniqueTimbres()) + " unique timbres");
+        int removed =
+            Optimize(song, settings.reserved, settings.depth, settings.grouping, settings.force);
+        PrintLine("optimization removed " + std::to_string(removed) + " instructions");
+        return result;
+    }
+    if (mode == OptimizeMode::Faithful) {
+        DropAndReport(song);
+        return result;
+    }
+
+    TImfSong candidate = Reallocated(song, settings);
+    TImfSong faithful = song;
+    DropAndReport(faithful, "faithful: ");
+    result.won = OptimizeMode::Faithful;
+    if (candidate.InstructionCount() < faithful.InstructionCount()) {
+        SampleBuffer rendered;
+        if (!inputRender) {
+            rendered = RenderSong(song, tickRate);
+            inputRender = &rendered;
+        }
+        result.compared = true;
+        result.comparison =
+            CompareSounds(*inputRender, RenderSong(candidate, tickRate), Opl2Chip::kSampleRate);
+        if (result.comparison.SoundsTheSame())
+            result.won = OptimizeMode::Smallest;
+        PrintLine("re-allocated song: " + std::to_string(result.comparison.differingWindows) +
+                  " differing windows");
+    }
+    PrintLine(std::string("mode that won: ") + OptimizeModeName(result.won) + " (" +
+              std::to_string(candidate.InstructionCount()) + " writes re-allocated, " +
+              std::to_string(faithful.InstructionCount()) + " faithful)");
+    TImfSong& kept = result.won == OptimizeMode::Smallest ? candidate : faithful;
+    song.channels = kept.channels;
+    return result;
+}

@@ -1,0 +1,41 @@
+// imftool's optimisation modes: the re-allocation of imfproc, dropping repeated writes, or both.
+#pragma once
+
+#include "ImfSong.h"
+#include "SongRender.h"
+#include "SoundCompare.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+enum class OptimizeMode {
+    Seed,     // the tracks dealt out again, kept when smaller (what imfproc does)
+    Faithful, // notes stay on their channels; writes repeating a register's value are dropped
+    Smallest, // the re-allocation, then the dropping; kept only when it sounds the same
+};
+
+// "seed", "faithful" or "smallest"; nothing for any other word.
+std::optional<OptimizeMode> ParseOptimizeMode(const std::string& word);
+const char* OptimizeModeName(OptimizeMode mode);
+
+// The settings of the re-allocation (see Optimize).
+struct AllocationSettings {
+    std::uint8_t reserved = 1;
+    int depth = -1;
+    int grouping = 1;
+    std::uint8_t force = 0;
+};
+
+// What a mode did to one song.
+struct ModeResult {
+    OptimizeMode won = OptimizeMode::Seed; // for Smallest: Smallest or Faithful
+    bool compared = false;                 // whether the renders were compared
+    SoundComparison comparison;            // of the input and the re-allocated song, if compared
+};
+
+// Optimises the song in place with the mode, writing its report lines to standard output.
+// Smallest renders the input (at tickRate) only when the re-allocated song has fewer writes
+// than the faithful one; `inputRender`, when given, is the input's render and saves that work.
+ModeResult OptimizeWithMode(TImfSong& song, OptimizeMode mode, const AllocationSettings& settings,
+                            int tickRate, const SampleBuffer* inputRender = nullptr);

@@ -1,0 +1,217 @@
+// imftool's sound: render and compare as processes, and the optimisation modes that keep the
+// sound, checked on every corpus song against the input's render.
+#include "ImfError.h"
+#include "Opl2Chip.h"
+#include "OptimizeModes.h"
+#include "RepeatedWrites.h"
+#include "RunProgram.h"
+#include "SongFile.h"
+#include "SongRender.h"
+#include "SoundCompare.h"
+#include "TestSupport.h"
+#include "WriteOrder.h"
+
+#include <gtest/gtest.h>
+
+using testsupport::ProgramRun;
+using testsupport::ReadBytes;
+using testsupport::RunProgram;
+using testsupport::TempDir;
+using testsupport::WriteBytes;
+using Bytes = std::vector<std::uint8_t>;
+
+namespace {
+// One note on channel 0: a timbre, key-on at tick 0, key-off at tick 280, the song ending at
+// tick 560; the timbre and the frequency are written twice, as many players do.
+Bytes OneNote(std::uint8_t fnumLow) {
+    Bytes song = {0, 0, 0, 0};
+    for (int pass = 0; pass < 2; ++pass) {
+        for (auto [reg, val] :
+             std::initializer_list<std::pair<std::uint8_t, std::uint8_t>>{{0x20, 0x21},
+                                                                          {0x23, 0x21},
+                                                                          {0x40, 0x3F},
+                                                                          {0x43, 0x00},
+                                                                          {0x60, 0xF0},
+                                                                          {0x63, 0xF0},
+                                                                          {0x80, 0x07},
+                                                                          {0x83, 0x07},
+                                                                          {0xA0, fnumLow}})
+            song.insert(song.end(), {reg, val, 0, 0});
+    }
+    song.insert(song.end(), {0xB0, 0x32, 0x18, 0x01}); // key on, 280 ticks
+    song.insert(song.end(), {0xB0, 0x12, 0x18, 0x01}); // key off, 280 ticks
+    return song;
+}
+
+ProgramRun Imftool(const std::vector<std::string>& args) {
+    return RunProgram(IMFTOOL_PATH, args);
+}
+
+std::uint32_t Long(const Bytes& bytes, std::size_t at) {
+    return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 |
+           static_cast<std::uint32_t>(bytes[at + 3]) << 24;
+}
+
+std::vector<std::tuple<int, int, int>> Writes(const TImfSong& song) {
+    std::vector<std::tuple<int, int, int>> writes;
+    for (const TimedWrite& w : MergeChannelLists(song))
+        writes.emplace_back(w.time, w.reg, w.val);
+    return writes;
+}
+} // namespace
+
+TEST(SoundTool, RenderWritesTheWholeSongAsWav) {
+    TempDir dir;
+    WriteBytes(dir / "note.imf", OneNote(0x44));
+    ProgramRun run = Imftool({"render", (dir / "note.imf").string(), (dir / "note.wav").string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    Bytes wav = ReadBytes(dir / "note.wav");
+    // 560 ticks at 560 per second: one second, and two seconds of tail.
+    const std::uint32_t samples = 3 * Opl2Chip::kSampleRate;
+    ASSERT_EQ(wav.size(), 44 + 2 * samples);
+    EXPECT_EQ(std::string(wav.begin(), wav.begin() + 4), "RIFF");
+    EXPECT_EQ(Long(wav, 4), 36 + 2 * samples);
+    EXPECT_EQ(std::string(wav.begin() + 8, wav.begin() + 16), "WAVEfmt ");
+    EXPECT_EQ(Long(wav, 20), 0x00010001u); // PCM, mono
+    EXPECT_EQ(Long(wav, 24), std::uint32_t(Opl2Chip::kSampleRate));
+    EXPECT_EQ(Long(wav, 32), 0x00100002u); // 2 bytes per frame, 16 bits
+    EXPECT_EQ(std::string(wav.begin() + 36, wav.begin() + 40), "data");
+    EXPECT_EQ(Long(wav, 40), 2 * samples);
+
+    // At 1120 ticks per second the song lasts half a second.
+    ASSERT_EQ(Imftool({"render", (dir / "note.imf").string(), (dir / "fast.wav").string(), "--rate",
+                       "1120"})
+                  .status,
+              0);
+    EXPECT_EQ(ReadBytes(dir / "fast.wav").size(),
+              44 + 2 * (Opl2Chip::kSampleRate / 2 + 2 * Opl2Chip::kSampleRate));
+
+    EXPECT_EQ(
+        Imftool({"render", (dir / "note.imf").string(), (dir / "x.wav").string(), "--rate", "0"})
+            .status,
+        2);
+    ProgramRun unwritable =
+        Imftool({"render", (dir / "note.imf").string(), (dir / "none" / "x.wav").string()});
+    EXPECT_EQ(unwritable.status, 255);
+    EXPECT_EQ(unwritable.err, "ERROR: cannot write file: " + (dir / "none" / "x.wav").string());
+}
+
+TEST(SoundTool, CompareTellsTheSameSoundFromAnother) {
+    TempDir dir;
+    std::string song = (dir / "note.imf").string();
+    WriteBytes(song, OneNote(0x44));
+    WriteBytes(dir / "other.imf", OneNote(0x80));
+    ProgramRun faithful = Imftool({"optimize", "--mode", "faithful", song});
+    ASSERT_EQ(faithful.status, 0) << faithful.err;
+    EXPECT_EQ(faithful.out, "dropped 9 repeated writes\n");
+    std::string copy = (dir / "note_optimized.imf").string();
+    EXPECT_EQ(ReadBytes(copy).size(), ReadBytes(song).size() - 9 * 4);
+
+    for (const std::string& b : {song, copy}) {
+        ProgramRun same = Imftool({"compare", song, b});
+        EXPECT_EQ(same.status, 0) << b;
+        EXPECT_EQ(same.out.substr(0, same.out.find('\n')), "difference: -inf dB RMS relative to A");
+        EXPECT_NE(same.out.find("\ndiffering windows: 0 of "), std::string::npos);
+        EXPECT_NE(same.out.find("\nsounds the same\n"), std::string::npos);
+    }
+    ProgramRun different = Imftool({"compare", song, (dir / "other.imf").string()});
+    EXPECT_EQ(different.status, 1);
+    EXPECT_EQ(different.out.find("differing windows: 0 "), std::string::npos);
+    EXPECT_NE(different.out.find("\nsounds different\n"), std::string::npos);
+
+    ProgramRun missing = Imftool({"compare", song, (dir / "none.imf").string()});
+    EXPECT_EQ(missing.status, 255);
+    EXPECT_EQ(Imftool({"compare", song}).status, 2);
+    EXPECT_EQ(Imftool({"optimize", song, "--mode", "loudest"}).status, 2);
+    for (const char* command : {"render", "compare"}) {
+        ProgramRun help = Imftool({command, "--help"});
+        EXPECT_EQ(help.status, 0);
+        EXPECT_EQ(help.out.rfind(std::string("usage: imftool ") + command, 0), 0u);
+    }
+}
+
+TEST(SoundTool, SmallestBatchNamesTheModeThatWon) {
+    TempDir dir;
+    WriteBytes(dir / "a.imf", OneNote(0x44));
+    WriteBytes(dir / "b.imf", OneNote(0x80));
+    ProgramRun run = Imftool(
+        {"optimize", "--mode", "smallest", (dir / "a.imf").string(), (dir / "b.imf").string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("bytes after  mode that won\n"), std::string::npos);
+    // One note gains nothing from a re-allocation: the faithful copy wins.
+    EXPECT_NE(run.out.find(" 48  faithful\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("mode that won: faithful"), std::string::npos);
+}
+
+namespace {
+// The corpus holds some songs twice, with a length word or as KMF: the name of the song that may
+// hold the same writes, if any.
+std::filesystem::path TwinOf(const std::filesystem::path& song) {
+    std::string name = song.filename().string();
+    const std::string lengthWord = ".len.imf";
+    if (name.size() > lengthWord.size() &&
+        name.compare(name.size() - lengthWord.size(), lengthWord.size(), lengthWord) == 0)
+        return song.parent_path() / (name.substr(0, name.size() - lengthWord.size()) + ".imf");
+    if (song.extension() == ".kmf")
+        return std::filesystem::path(song).replace_extension(".imf");
+    return {};
+}
+
+struct CorpusSong {
+    LoadedSong loaded;
+    int rate = 0;
+};
+
+CorpusSong Load(const std::filesystem::path& path) {
+    CorpusSong song{LoadSong(path.string()), 0};
+    song.rate = ChooseTickRate(0, song.loaded.format.rate, path.string());
+    return song;
+}
+
+// Whether the song has a twin in the corpus that sounds alike by construction: the same writes
+// at the same times and the same tick rate. Such a song need not be rendered again.
+bool HasTwin(const std::filesystem::path& path, const CorpusSong& song) {
+    std::filesystem::path twin = TwinOf(path);
+    if (twin.empty() || !std::filesystem::exists(twin))
+        return false;
+    CorpusSong other = Load(twin);
+    return other.rate == song.rate && other.loaded.song.globaltime == song.loaded.song.globaltime &&
+           Writes(other.loaded.song) == Writes(song.loaded.song);
+}
+
+class CorpusSound : public testing::TestWithParam<std::filesystem::path> {};
+} // namespace
+
+// The faithful copy of every corpus song, saved and read back, renders sample for sample as the
+// input and has no more writes in its file.
+TEST_P(CorpusSound, FaithfulCopySoundsExactlyAsTheInput) {
+    IMF_REQUIRE_CORPUS();
+    const std::filesystem::path& path = GetParam();
+    CorpusSong input = Load(path);
+    TImfSong faithful = input.loaded.song;
+    DropRepeatedWrites(faithful);
+    TempDir dir;
+    std::string saved = (dir / ("faithful" + path.extension().string())).string();
+    SaveSong(faithful, saved, input.loaded.format);
+    LoadedSong reread = LoadSong(saved);
+    EXPECT_LE(reread.song.globalindex, input.loaded.song.globalindex);
+    EXPECT_EQ(reread.song.globaltime, input.loaded.song.globaltime);
+    if (HasTwin(path, input))
+        GTEST_SKIP() << "same writes as " << TwinOf(path).filename() << ", rendered there";
+    EXPECT_TRUE(RenderSong(reread.song, input.rate) == RenderSong(input.loaded.song, input.rate))
+        << "the faithful copy sounds different";
+}
+
+std::string SongName(const testing::TestParamInfo<std::filesystem::path>& info) {
+    std::string name = info.param.filename().string();
+    for (char& c : name)
+        c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+    return name;
+}
+
+// The corpus may be absent: then the one test left says so.
+std::vector<std::filesystem::path> CorpusOrNothing() {
+    std::vector<std::filesystem::path> songs = testsupport::CorpusSongs();
+    return songs.empty() ? std::vector<std::filesystem::path>{"absent"} : songs;
+}
+INSTANTIATE_TEST_SUITE_P(Corpus, CorpusSound, testing::ValuesIn(CorpusOrNothing()), SongName);
