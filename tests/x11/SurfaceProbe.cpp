@@ -7,7 +7,6 @@
 #include "SdlSurface.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 namespace {
@@ -28,7 +27,6 @@ void DrawScene(Surface& screen) {
 }
 
 int Scene(Surface& screen) {
-    std::fprintf(stderr, "display %s\n", std::getenv("DISPLAY"));
     std::printf("screen %d %d\n", screen.ScreenWidth(), screen.ScreenHeight());
     screen.OpenWindow(320, 240, 60);
     std::printf("window %d %d\n", screen.WindowWidth(), screen.WindowHeight());

@@ -210,9 +210,10 @@ bool DisplayInUse(int n) {
 } // namespace
 
 XServer::XServer() {
+    // High numbers, away from the servers that other sessions number upwards from 0.
     std::random_device random;
     for (int attempt = 0; attempt < 8 && display_.empty(); ++attempt) {
-        const int n = 100 + static_cast<int>(random() % 5000);
+        const int n = 20000 + static_cast<int>(random() % 40000);
         if (!DisplayInUse(n))
             Start(n);
     }
@@ -231,8 +232,10 @@ void XServer::Start(int n) {
         dup2(quiet, STDOUT_FILENO);
         dup2(quiet, STDERR_FILENO);
         const std::string fd = std::to_string(fds[1]);
+        // -noreset: a server that resets whenever its last client leaves refuses the clients
+        // that arrive meanwhile, and the harness connects and leaves all the time.
         execlp("Xvfb", "Xvfb", display.c_str(), "-displayfd", fd.c_str(), "-screen", "0",
-               "1280x1024x24", "-nolisten", "tcp", static_cast<char*>(nullptr));
+               "1280x1024x24", "-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
         _exit(127);
     }
     close(fds[1]);
@@ -334,6 +337,8 @@ public:
             dup2(out, STDOUT_FILENO);
             dup2(err, STDERR_FILENO);
             setenv("DISPLAY", display_.c_str(), 1);
+            // Fail visibly rather than fall back to SDL's invisible drivers.
+            setenv("SDL_VIDEODRIVER", "x11", 1);
             auto argv = Argv(args);
             execvp(argv[0], argv.data());
             _exit(127);
