@@ -223,7 +223,7 @@ void XServer::Start(int n) {
     int fds[2];
     if (pipe(fds) != 0)
         return;
-    const std::string display = ":" + std::to_string(n);
+    const std::string display = std::string(":").append(std::to_string(n));
     pid_ = fork();
     if (pid_ == 0) {
         DieWithParent();
