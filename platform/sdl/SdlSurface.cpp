@@ -222,7 +222,8 @@ int SdlSurface::CloseRequested() {
 
 void SdlSurface::Notify(const std::string& text, int warning) {
     SDL_MessageBoxButtonData button{};
-    button.flags = SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT;
+    button.flags =
+        SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT;
     button.buttonid = 0;
     button.text = "OK";
     SDL_MessageBoxData box{};
@@ -241,9 +242,11 @@ void SdlSurface::Notify(const std::string& text, int warning) {
     }
 }
 
-std::string SdlSurface::RequestFile(const std::string& title, const std::string& filter,
-                                    int save, const std::string& startPath) {
+std::string SdlSurface::RequestFile(const std::string& title, const std::string& filter, int save,
+                                    const std::string& startPath) {
     return RunFileDialog(title, filter, save, startPath);
 }
 
-std::unique_ptr<Surface> MakeSdlSurface() { return std::make_unique<SdlSurface>(); }
+std::unique_ptr<Surface> MakeSdlSurface() {
+    return std::make_unique<SdlSurface>();
+}

@@ -1,8 +1,8 @@
 // The SDL backend's parts that need no display: key translation, frame pacing, the embedded
 // font and the file dialog's use of the desktop's dialog programs.
 #include "FileDialog.h"
-#include "FramePacer.h"
 #include "Font.h"
+#include "FramePacer.h"
 #include "Keys.h"
 #include "SdlKeyMap.h"
 #include "TestSupport.h"
@@ -18,13 +18,20 @@ namespace {
 
 TEST(SdlKeyMapTest, KeysTheViewerReadsHaveTheirVirtualKeyCodes) {
     const std::pair<const char*, int> keys[] = {
-        {"Escape", Key::Escape},   {"Tab", Key::Tab},
-        {"Home", Key::Home},       {"End", Key::End},
-        {"Left", Key::Left},       {"Up", Key::Up},
-        {"Right", Key::Right},     {"Down", Key::Down},
-        {"Space", Key::Space},     {"Keypad +", Key::KeypadPlus},
-        {"Keypad -", Key::KeypadMinus}, {"Keypad *", Key::KeypadMultiply},
-        {"F1", Key::F1},           {"F12", Key::F12},
+        {"Escape", Key::Escape},
+        {"Tab", Key::Tab},
+        {"Home", Key::Home},
+        {"End", Key::End},
+        {"Left", Key::Left},
+        {"Up", Key::Up},
+        {"Right", Key::Right},
+        {"Down", Key::Down},
+        {"Space", Key::Space},
+        {"Keypad +", Key::KeypadPlus},
+        {"Keypad -", Key::KeypadMinus},
+        {"Keypad *", Key::KeypadMultiply},
+        {"F1", Key::F1},
+        {"F12", Key::F12},
     };
     for (const auto& [name, code] : keys)
         EXPECT_EQ(VirtualKeyFromSdlName(name), code) << name;
@@ -46,7 +53,8 @@ TEST(SdlKeyMapTest, LettersDigitsAndOtherKeysFollowTheWindowsNumbering) {
     EXPECT_EQ(VirtualKeyFromSdlName("Left Shift"), 16);
     EXPECT_EQ(VirtualKeyFromSdlName("Right Ctrl"), 17);
     for (int f = 1; f <= 12; ++f)
-        EXPECT_EQ(VirtualKeyFromSdlName(std::string("F").append(std::to_string(f))), Key::F1 + f - 1);
+        EXPECT_EQ(VirtualKeyFromSdlName(std::string("F").append(std::to_string(f))),
+                  Key::F1 + f - 1);
     // Keys the system never reads count as no key rather than as some other key.
     EXPECT_EQ(VirtualKeyFromSdlName("AudioPlay"), 0);
     EXPECT_EQ(VirtualKeyFromSdlName("no such key"), 0);
@@ -71,10 +79,10 @@ TEST(FramePacerTest, SixtyFramesASecondCarryTheRemainder) {
 TEST(FramePacerTest, LateFrameDoesNotWaitAndTheNextCountsFromIt) {
     FramePacer pacer;
     pacer.Start(50, 0);
-    EXPECT_EQ(pacer.Wait(5), 15u);  // due at 20
-    EXPECT_EQ(pacer.Wait(100), 0u); // due at 40: late
+    EXPECT_EQ(pacer.Wait(5), 15u);   // due at 20
+    EXPECT_EQ(pacer.Wait(100), 0u);  // due at 40: late
     EXPECT_EQ(pacer.Wait(110), 10u); // due 20 ms after the late frame was shown, at 120
-    EXPECT_EQ(pacer.Wait(140), 0u); // exactly due: no wait
+    EXPECT_EQ(pacer.Wait(140), 0u);  // exactly due: no wait
 }
 
 TEST(FontTest, EveryPrintableCharacterHasItsOwnGlyphInsideTheCell) {

@@ -103,15 +103,15 @@ TEST_F(SdlWindowTest, DrawsReadsKeysClosesOnRequestAndNotifies) {
 }
 
 TEST_F(SdlWindowTest, NoticeBoxAlsoLeavesWithEscape) {
-    const auto result = x11::RunWithWindows(
-        *server_, {SURFACE_PROBE, "scene"}, ProbeTitle, [](x11::Window& window) {
-            if (window.Index() == 0) {
-                ASSERT_TRUE(window.WaitForOutput("drawn\n"));
-                window.RequestClose();
-            } else {
-                window.Key("Escape");
-            }
-        });
+    const auto result = x11::RunWithWindows(*server_, {SURFACE_PROBE, "scene"}, ProbeTitle,
+                                            [](x11::Window& window) {
+                                                if (window.Index() == 0) {
+                                                    ASSERT_TRUE(window.WaitForOutput("drawn\n"));
+                                                    window.RequestClose();
+                                                } else {
+                                                    window.Key("Escape");
+                                                }
+                                            });
     EXPECT_EQ(result.exitStatus, 0) << result.err << result.out;
     EXPECT_NE(result.out.find("close 1\nclose again 0\nnotified\n"), std::string::npos);
 }

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <cstddef>
 #include <poll.h>
 #include <random>
 #include <set>
@@ -52,14 +52,18 @@ std::vector<char*> Argv(const std::vector<std::string>& args) {
 }
 
 // In a child: die with the test process, so that nothing outlives a crashed test.
-void DieWithParent() { prctl(PR_SET_PDEATHSIG, SIGKILL); }
+void DieWithParent() {
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+}
 
 std::string ReadFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+void Sleep(int ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
 
 // Waits for a child until the deadline; true when it has ended (status filled in).
 bool WaitUntil(pid_t pid, Clock::time_point deadline, int* status) {
@@ -202,7 +206,8 @@ bool DisplayInUse(int n) {
     address.sun_family = AF_UNIX;
     const std::string name = "/tmp/.X11-unix/X" + std::to_string(n);
     std::memcpy(address.sun_path + 1, name.data(), name.size()); // abstract: leading NUL
-    const socklen_t size = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + name.size());
+    const socklen_t size =
+        static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + name.size());
     const bool answered = connect(fd, reinterpret_cast<sockaddr*>(&address), size) == 0;
     close(fd);
     return answered;
@@ -280,7 +285,9 @@ void XServer::Stop() {
     pid_ = -1;
 }
 
-XServer::~XServer() { Stop(); }
+XServer::~XServer() {
+    Stop();
+}
 
 std::string Capture(const std::string& display, const std::vector<std::string>& command,
                     int timeoutSeconds, int* exitStatus) {
@@ -442,7 +449,9 @@ void Window::RequestClose() {
     XCloseDisplay(display);
 }
 
-std::string Window::Output() const { return run_.Output(); }
+std::string Window::Output() const {
+    return run_.Output();
+}
 
 bool Window::WaitForOutput(const std::string& text, int timeoutMs) const {
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);

@@ -20,7 +20,7 @@ bool ToolsAvailable(std::string* missing);
     do {                                                                                           \
         std::string missingTools;                                                                  \
         if (!::x11::ToolsAvailable(&missingTools))                                                 \
-            GTEST_SKIP() << "whole-program test needs " << missingTools;                          \
+            GTEST_SKIP() << "whole-program test needs " << missingTools;                           \
     } while (0)
 
 // Pixels of a screenshot, 8-bit red, green, blue.
@@ -59,10 +59,10 @@ private:
 
 // What a finished program left behind.
 struct ProgramResult {
-    int exitStatus = -1;      // the program's status; 124 or 137 when the time limit ended it
+    int exitStatus = -1; // the program's status; 124 or 137 when the time limit ended it
     bool timedOut = false;
-    std::string out, err;     // standard output and error
-    int windows = 0;          // windows seen with the title
+    std::string out, err; // standard output and error
+    int windows = 0;      // windows seen with the title
 };
 
 class ProgramRun;
