@@ -31,11 +31,11 @@ bool ProgramOnPath(const std::string& name) {
     return false;
 }
 
-namespace {
-// Runs a program and returns its standard output when it exits with status 0, else "".
-std::string RunForOutput(const std::vector<std::string>& args) {
+std::string ProgramOutput(const std::vector<std::string>& args, int* exitStatus) {
+    if (exitStatus != nullptr)
+        *exitStatus = -1;
     int fds[2];
-    if (pipe(fds) != 0)
+    if (args.empty() || pipe(fds) != 0)
         return "";
     std::fflush(stdout);
     std::fflush(stderr);
@@ -58,7 +58,7 @@ std::string RunForOutput(const std::vector<std::string>& args) {
     }
     close(fds[1]);
     std::string output;
-    char buffer[4096];
+    char buffer[65536];
     ssize_t got;
     while ((got = read(fds[0], buffer, sizeof buffer)) != 0) {
         if (got > 0)
@@ -70,7 +70,21 @@ std::string RunForOutput(const std::vector<std::string>& args) {
     int status = 0;
     while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+    if (exitStatus != nullptr) {
+        if (WIFEXITED(status))
+            *exitStatus = WEXITSTATUS(status);
+        else if (WIFSIGNALED(status))
+            *exitStatus = 128 + WTERMSIG(status);
+    }
+    return output;
+}
+
+namespace {
+// The path that a dialog program printed, or "" when the user cancelled it.
+std::string ChosenPath(const std::vector<std::string>& args) {
+    int status = -1;
+    std::string output = ProgramOutput(args, &status);
+    if (status != 0)
         return "";
     // The dialogs end the path with a line feed.
     while (!output.empty() && (output.back() == '\n' || output.back() == '\r'))
@@ -89,7 +103,7 @@ std::string RunFileDialog(const std::string& title, const std::string& filter, i
             args.push_back("--filename=" + startPath);
         if (!filter.empty())
             args.push_back("--file-filter=" + filter);
-        return RunForOutput(args);
+        return ChosenPath(args);
     }
     if (ProgramOnPath("kdialog")) {
         std::vector<std::string> args = {"kdialog", "--title", title,
@@ -97,7 +111,7 @@ std::string RunFileDialog(const std::string& title, const std::string& filter, i
                                          startPath.empty() ? "." : startPath};
         if (!filter.empty())
             args.push_back(filter);
-        return RunForOutput(args);
+        return ChosenPath(args);
     }
     std::fflush(stdout);
     std::fprintf(stderr, "No file dialog available (install zenity or kdialog); "

@@ -1,5 +1,7 @@
 #include "XHarness.h"
 
+#include "FileDialog.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -291,39 +293,10 @@ XServer::~XServer() {
 
 std::string Capture(const std::string& display, const std::vector<std::string>& command,
                     int timeoutSeconds, int* exitStatus) {
-    std::vector<std::string> args = {"timeout", "-s", "KILL", std::to_string(timeoutSeconds)};
+    std::vector<std::string> args = {"env",  "DISPLAY=" + display,          "timeout", "-s",
+                                     "KILL", std::to_string(timeoutSeconds)};
     args.insert(args.end(), command.begin(), command.end());
-    int fds[2];
-    if (pipe(fds) != 0)
-        return "";
-    const pid_t pid = fork();
-    if (pid == 0) {
-        DieWithParent();
-        dup2(fds[1], STDOUT_FILENO);
-        close(fds[0]);
-        close(fds[1]);
-        setenv("DISPLAY", display.c_str(), 1);
-        auto argv = Argv(args);
-        execvp(argv[0], argv.data());
-        _exit(127);
-    }
-    close(fds[1]);
-    std::string output;
-    char buffer[65536];
-    ssize_t got;
-    while ((got = read(fds[0], buffer, sizeof buffer)) != 0) {
-        if (got > 0)
-            output.append(buffer, static_cast<std::size_t>(got));
-        else if (errno != EINTR)
-            break;
-    }
-    close(fds[0]);
-    int status = 0;
-    if (pid > 0)
-        waitpid(pid, &status, 0);
-    if (exitStatus != nullptr)
-        *exitStatus = ExitCode(status);
-    return output;
+    return ProgramOutput(args, exitStatus);
 }
 
 // A program started in the X server, its output going to files in a folder of its own.
