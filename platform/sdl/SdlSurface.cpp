@@ -65,15 +65,20 @@ void SdlSurface::OpenWindow(int width, int height, int frameRate) {
 }
 
 void SdlSurface::CloseWindow() {
+    if (window_ == nullptr)
+        return;
     if (font_ != nullptr)
         SDL_DestroyTexture(font_);
     if (renderer_ != nullptr)
         SDL_DestroyRenderer(renderer_);
-    if (window_ != nullptr)
-        SDL_DestroyWindow(window_);
+    SDL_DestroyWindow(window_);
     font_ = nullptr;
     renderer_ = nullptr;
     window_ = nullptr;
+    // Input meant for the closed window is not the next window's: a second Escape typed to
+    // leave one viewer must not leave the next one at once.
+    SDL_PumpEvents();
+    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
 }
 
 // All glyphs side by side in one white texture whose alpha is the glyph's ink, so that a
@@ -163,6 +168,7 @@ void SdlSurface::ProcessEvents() {
                 held_.clear(); // key releases go to the window that has the focus
             break;
         case SDL_KEYDOWN:
+            // Auto-repeat counts as presses, as held keys do in the window system's own input.
             if (const int key = VirtualKeyFromSdl(event.key.keysym.sym)) {
                 ++presses_[key];
                 held_.insert(key);
