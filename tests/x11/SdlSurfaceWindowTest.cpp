@@ -76,6 +76,10 @@ TEST_F(SdlWindowTest, DrawsReadsKeysClosesOnRequestAndNotifies) {
                 window.KeyUp("a");
                 EXPECT_TRUE(window.WaitForOutput("released 65\n"));
 
+                window.MovePointer(30, 40);
+                window.Key("m");
+                EXPECT_TRUE(window.WaitForOutput("pointer 30 40\n"));
+
                 window.RequestClose();
                 EXPECT_TRUE(window.WaitForOutput("close again"));
                 EXPECT_TRUE(window.WaitClosed());
@@ -97,6 +101,7 @@ TEST_F(SdlWindowTest, DrawsReadsKeysClosesOnRequestAndNotifies) {
                           "press 65 1\n"
                           "held 65\n"
                           "released 65\n"
+                          "pointer 30 40\n"
                           "close 1\n"
                           "close again 0\n"
                           "notified\n");

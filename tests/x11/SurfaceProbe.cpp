@@ -41,6 +41,8 @@ int Scene(Surface& screen) {
             if (const int presses = screen.KeyPresses(key))
                 std::printf("press %d %d\n", key, presses);
         }
+        if (screen.KeyPresses('M'))
+            std::printf("pointer %d %d\n", screen.PointerX(), screen.PointerY());
         // Space presses pile up unread until Tab asks for their count.
         if (screen.KeyPresses(Key::Tab))
             std::printf("press %d %d\n", Key::Space, screen.KeyPresses(Key::Space));

@@ -401,6 +401,10 @@ void Window::KeyUp(const std::string& key) {
     Xdotool({"keyup", key});
 }
 
+void Window::MovePointer(int x, int y) {
+    Xdotool({"mousemove", "--window", id_, std::to_string(x), std::to_string(y)});
+}
+
 Image Window::Screenshot() {
     return ParsePpm(Capture(run_.Display(), {"import", "-window", id_, "-depth", "8", "ppm:-"}));
 }

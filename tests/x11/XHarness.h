@@ -80,6 +80,8 @@ public:
     void Key(const std::string& keys);
     void KeyDown(const std::string& key);
     void KeyUp(const std::string& key);
+    // Moves the mouse pointer to client coordinates of the window.
+    void MovePointer(int x, int y);
     Image Screenshot();
     // Asks the window to close, as the close button of a window manager does.
     void RequestClose();
