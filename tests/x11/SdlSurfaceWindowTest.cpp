@@ -130,6 +130,15 @@ TEST_F(SdlWindowTest, FileRequestWithoutDialogProgramTellsUserToPassTheFile) {
                           "pass the file as the first argument.\n");
 }
 
+TEST_F(SdlWindowTest, TimeLimitEndsEvenAProgramThatIgnoresTermination) {
+    // Like SDL inside a message box: SIGTERM changes nothing, only SIGKILL ends it.
+    const auto result = x11::Run(
+        *server_, {"sh", "-c", "trap '' TERM; echo started; while :; do sleep 0.2; done"}, 1);
+    EXPECT_TRUE(result.timedOut);
+    EXPECT_EQ(result.exitStatus, 137);
+    EXPECT_EQ(result.out, "started\n");
+}
+
 TEST(PpmTest, ParsesHeaderWithCommentAndRejectsShortData) {
     const std::string pixels("\xff\x00\x00\x00\x00\xff", 6);
     const auto image = x11::ParsePpm("P6\n# made by a test\n2 1\n255\n" + pixels);
