@@ -34,17 +34,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-bool OnPath(const std::string& name) {
-    const char* path = std::getenv("PATH");
-    std::stringstream dirs(path ? path : "");
-    std::string dir;
-    while (std::getline(dirs, dir, ':')) {
-        if (!dir.empty() && access((dir + "/" + name).c_str(), X_OK) == 0)
-            return true;
-    }
-    return false;
-}
-
 std::vector<char*> Argv(const std::vector<std::string>& args) {
     std::vector<char*> argv;
     for (const std::string& arg : args)
@@ -143,7 +132,7 @@ std::vector<std::string> WindowsTitled(const std::string& displayName, const std
 bool ToolsAvailable(std::string* missing) {
     std::string absent;
     for (const char* tool : {"Xvfb", "xdotool", "import", "timeout"}) {
-        if (!OnPath(tool))
+        if (!ProgramOnPath(tool))
             absent += absent.empty() ? tool : std::string(", ") + tool;
     }
     if (missing != nullptr)
@@ -326,10 +315,8 @@ public:
     }
 
     ~ProgramRun() {
-        if (pid_ > 0 && !ended_) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, &status_, 0);
-        }
+        if (pid_ > 0 && !ended_)
+            KillGroup();
         std::error_code error;
         std::filesystem::remove_all(folder_, error);
     }
@@ -347,10 +334,8 @@ public:
 
     ProgramResult Finish(int windows) {
         // timeout ends the program itself; the extra margin only guards against timeout failing.
-        if (!ended_ && pid_ > 0 && !WaitUntil(pid_, deadline_, &status_)) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, &status_, 0);
-        }
+        if (!ended_ && pid_ > 0 && !WaitUntil(pid_, deadline_, &status_))
+            KillGroup();
         ended_ = true;
         ProgramResult result;
         result.exitStatus = pid_ > 0 ? ExitCode(status_) : -1;
@@ -366,6 +351,13 @@ public:
     }
 
 private:
+    // timeout puts itself and the program in a process group of their own.
+    void KillGroup() {
+        kill(-pid_, SIGKILL);
+        kill(pid_, SIGKILL);
+        waitpid(pid_, &status_, 0);
+    }
+
     static inline int counter_ = 0;
     std::string display_;
     std::filesystem::path folder_;
