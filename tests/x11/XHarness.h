@@ -1,5 +1,12 @@
 // Whole-program tests in a real X server: a private Xvfb, programs run with a hard time limit,
 // their windows found by title, driven with xdotool and photographed.
+//
+//   IMF_REQUIRE_X11();
+//   x11::XServer server;
+//   auto result = x11::RunWithWindows(server, {program, song}, title, [](x11::Window& window) {
+//       window.Key("Escape"); // each window in turn: viewers, then message boxes
+//   });
+//   EXPECT_EQ(result.windows, 4);
 #pragma once
 
 #include <gtest/gtest.h>
