@@ -1,24 +1,37 @@
-// IMF files: layout detection, the two readers and the writer of 4-byte register/value/delay records.
+// IMF files: layout detection, the two readers and the writer of 4-byte register/value/delay
+// records.
 #pragma once
 
 #include "ImfSong.h"
 
 #include <cstdint>
+#include <span>
 #include <string>
+#include <vector>
 
 class ByteReader;
 
-// Which layout LoadFile recognised.
-enum class SongFileLayout { None, ImfHeaderless, ImfLengthWord, Kmf };
+// Which layout the loader recognised.
+enum class SongFileLayout { ImfHeaderless, ImfLengthWord, Kmf };
 
 // Reads a file into the song: KMF by its magic, otherwise IMF with or without a length word.
-// Raises "ERROR: cannot read file: " + path for a file that exists but cannot be opened.
+// Raises "ERROR: cannot read file: " + path for a file that cannot be read, and "Error reading
+// from stream" for data cut short (the writes before that have been interpreted).
 SongFileLayout LoadFile(TImfSong& song, const std::string& path);
+// The same for a file's bytes in memory.
+SongFileLayout LoadFromBytes(TImfSong& song, std::span<const std::uint8_t> bytes);
 // Reads the whole file as headerless IMF.
 int LoadImf(TImfSong& song, const std::string& path);
 // Reads the file as IMF with a length word.
 int LoadChunk(TImfSong& song, const std::string& path);
-// Resets the song and feeds it the records from the reader's position; `length` in bytes.
+// Resets the song and feeds it the records from the reader's position; `length` in bytes. A
+// length that is negative or not a multiple of 4 reads on to the end of the stream.
 int ReadImfData(TImfSong& song, ByteReader& stream, std::int32_t length);
-// Writes the channel lists as IMF; headerFlag 0: headerless, otherwise with a length word.
+
+// The song's channel lists as an IMF file; headerFlag 0: headerless (an all-zero record first),
+// otherwise with a length word. Raises "ERROR: impossible delay value: " for a list out of time
+// order. A gap above 65535 ticks is bridged with register 0 records, and the last record's delay
+// keeps the song's length (globaltime).
+std::vector<std::uint8_t> ImfBytes(const TImfSong& song, std::uint8_t headerFlag);
+// Writes ImfBytes to the path, replacing the file only once it is complete.
 int SaveImf(const TImfSong& song, const std::string& path, std::uint8_t headerFlag);

@@ -2,15 +2,26 @@
 #pragma once
 
 #include "ImfSong.h"
+#include "KmfBlock.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
 class ByteReader;
 
 // Resets the song and feeds it the blocks; the reader stands at the size field (offset 6).
 int ReadKMFData(TImfSong& song, ByteReader& stream);
-// Writes the channel lists as KMF with the given rate (0 stands for 560).
+
+// The song's channel lists as a chain of blocks, and the size of their data in bytes. Pauses
+// above 255 ticks are spread over blocks without writes; after the last write the rest of the
+// song's length (globaltime) follows as pauses, and the last block has pause 0.
+std::unique_ptr<TKMFBlock> BuildKMFBlocks(const TImfSong& song, std::int64_t& size);
+// The song as a KMF file with the given rate (0 stands for 560). Raises "ERROR: KMF data too
+// large: " when the block data does not fit the 16-bit size field.
+std::vector<std::uint8_t> KmfBytes(const TImfSong& song, std::uint16_t rate);
+// Writes KmfBytes to the path, replacing the file only once it is complete.
 int SaveKMF(const TImfSong& song, const std::string& path, std::uint16_t rate);
 // The rate of a KMF file (560 when its field is 0), or 0 when the file is not KMF.
 std::uint16_t GetKMFRate(const std::string& path);

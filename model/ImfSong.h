@@ -43,6 +43,8 @@ public:
     int ChangeVolume(int amount);
     int ChangeChannelVolume(int channel, int amount);
     int CheckRhythm() const;
+    // The largest number of 0xBD writes of the global list that share one tick (0 without any).
+    int MaxRhythmChangesPerTick() const;
 
     // Number of instructions in all ten channel lists.
     std::int64_t InstructionCount() const;

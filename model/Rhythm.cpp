@@ -119,13 +119,19 @@ void TImfSong::RoutePercussionWrite(std::uint8_t reg, const InstructionRef& inst
         addTo(firstSlot + 1);
 }
 
-int TImfSong::CheckRhythm() const {
+int TImfSong::MaxRhythmChangesPerTick() const {
     std::map<std::int32_t, int> perTime;
     int most = 0;
     for (const InstructionRef& instruction : channels[0]) {
         if (instruction->reg == 0xBD)
             most = std::max(most, ++perTime[instruction->globaltime]);
     }
-    Screen().Notify("up to " + std::to_string(most) + " rhythm changes per cycle", 0);
+    return most;
+}
+
+int TImfSong::CheckRhythm() const {
+    Screen().Notify("up to " + std::to_string(MaxRhythmChangesPerTick()) +
+                        " rhythm changes per cycle",
+                    0);
     return 0;
 }

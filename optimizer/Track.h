@@ -13,19 +13,26 @@ class TTrack;
 using TrackRef = std::shared_ptr<TTrack>;
 using TTrackList = std::vector<TrackRef>;
 
+// Every note of a track begins with the twelve timbre writes and its key-on, carries the writes
+// made while it sounds and ends with its key-off, so any free channel can play the track. Clones
+// share the instruction objects: only the list of references is copied.
 class TTrack {
 public:
     TTrack() { timbre.InitUndefined(); }
 
-    TTimbre timbre;                 // what the track's own writes have set so far
-    TInstructionList instructions;  // neutral registers, oldest first
+    TTimbre timbre;                // what the track's own writes have set so far
+    TInstructionList instructions; // neutral registers, oldest first
+    // While building: the time of the last write added. While allocating: the time of the
+    // next pending write (the start of the next note).
     std::int32_t globaltime = 0;
 
     // Appends a write; raises "ERROR: time travel paradox" for a time before the last one.
     int AddInstruction(std::uint8_t reg, std::uint8_t val, std::int32_t time);
-    // Appends the twelve timbre writes of `source`, all at `time` (0xA0 last).
+    // Appends the twelve timbre writes of `source`, all at `time` (0xA0 last); an undefined
+    // field is written as 0.
     int ApplyTimbre(const TTimbre& source, std::int32_t time);
-    // Writes the track alone on channel 0, with `globals` as the chip-wide writes (may be null).
+    // Writes the track alone on channel 0 as a headerless IMF file, with `globals` as the
+    // chip-wide writes (may be null). Needs the IMF writer (imf_formats).
     int SaveToImf(const std::string& path, const TInstructionList* globals) const;
     // An independent track sharing the instruction objects.
     TrackRef Clone() const;
@@ -34,5 +41,6 @@ public:
 };
 
 TTrackList CloneTrackList(const TTrackList& list);
-// The track whose pending instructions begin earliest (ties: see the implementation), or null.
+// The non-empty track with the smallest `globaltime`, or null. On equal times the first in list
+// order wins, unless a later one's next note has length 0 (then the last such one wins).
 TTrack* FindEarliestTrack(const TTrackList& list);

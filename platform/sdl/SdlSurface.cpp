@@ -8,6 +8,7 @@
 #include <SDL.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 SdlSurface::SdlSurface() {
@@ -254,5 +255,10 @@ std::string SdlSurface::RequestFile(const std::string& title, const std::string&
 }
 
 std::unique_ptr<Surface> MakeSdlSurface() {
+    // Without a display SDL falls back to drivers that show nothing (and dialogs that cannot
+    // open); the program is better served by the headless surface then.
+    if (std::getenv("SDL_VIDEODRIVER") == nullptr && std::getenv("DISPLAY") == nullptr &&
+        std::getenv("WAYLAND_DISPLAY") == nullptr)
+        return nullptr;
     return std::make_unique<SdlSurface>();
 }

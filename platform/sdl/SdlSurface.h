@@ -64,5 +64,7 @@ private:
     bool closeRequested_ = false;
 };
 
-// The SDL backend, ready to be installed with InstallSurface.
+// The SDL backend, ready to be installed with InstallSurface; null when the environment names no
+// display (DISPLAY, WAYLAND_DISPLAY or SDL_VIDEODRIVER). Raises ImfError when the display named
+// cannot be opened.
 std::unique_ptr<Surface> MakeSdlSurface();

@@ -5,8 +5,8 @@
 
 TEST(Dump, ListsEveryChannelListWithKeyEndings) {
     TImfSong song;
-    testsupport::Feed(song, {{0xA0, 0x57}, {0xB0, 0x31, 120}, {0xB0, 0x11}, {0xBD, 0x20},
-                             {0xB6, 0x31}});
+    testsupport::Feed(song,
+                      {{0xA0, 0x57}, {0xB0, 0x31, 120}, {0xB0, 0x11}, {0xBD, 0x20}, {0xB6, 0x31}});
     testing::internal::CaptureStdout();
     Dump(song);
     std::string expected;

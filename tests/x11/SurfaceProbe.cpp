@@ -69,6 +69,10 @@ int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     const std::string mode = argc > 1 ? argv[1] : "";
     auto screen = MakeSdlSurface();
+    if (!screen) {
+        std::fprintf(stderr, "no display\n");
+        return 2;
+    }
     screen->SetTitle(Title);
     if (mode == "scene")
         return Scene(*screen);

@@ -1,0 +1,51 @@
+#include "CommandFlow.h"
+
+#include "Console.h"
+#include "ImfFile.h"
+#include "ImfSong.h"
+#include "KmfFile.h"
+#include "NoteViewer.h"
+#include "Optimize.h"
+#include "Surface.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+std::string OptimizedPath(const std::string& inputPath, bool kmf) {
+    std::string path = inputPath;
+    for (char& c : path) {
+        if (c == '\\')
+            c = '/';
+    }
+    std::size_t dot = path.rfind('.');
+    std::size_t slash = path.rfind('/');
+    if (dot != std::string::npos && (slash == std::string::npos || dot > slash))
+        path.erase(dot);
+    return path + (kmf ? "_optimized.kmf" : "_optimized.imf");
+}
+
+int ImfprocMain(int argc, char** argv) {
+    Screen().SetTitle(kApplicationTitle);
+    std::string path = argc > 1 && argv[1] ? argv[1] : "";
+    if (path.empty())
+        path = Screen().RequestFile("Open IMF or KMF file...", "", 0, "");
+    std::error_code error;
+    if (path.empty() || !std::filesystem::is_regular_file(path, error))
+        return 0;
+
+    TImfSong song;
+    LoadFile(song, path);
+    ViewNotes(song);
+    View(song);
+    std::uint16_t rate = GetKMFRate(path);
+    PrintLine("song has " + std::to_string(song.CountUniqueTimbres()) + " unique timbres");
+    int removed = Optimize(song, 1, -1, 1, 0, [](const TTrackList& tracks) { ViewTracks(tracks); });
+    PrintLine("optimization removed " + std::to_string(removed) + " instructions");
+    View(song);
+    if (rate > 0)
+        SaveKMF(song, OptimizedPath(path, true), rate);
+    else
+        SaveImf(song, OptimizedPath(path, false), 0);
+    return 0;
+}

@@ -1,0 +1,15 @@
+// The fixed run of imfproc: pick a file, load it, show it, optimise it, save it beside the input.
+#pragma once
+
+#include <string>
+
+// The caption of the program's windows and message boxes.
+inline constexpr const char* kApplicationTitle = "Quillfen's IMF Processor (Alpha Version 0.001)";
+
+// The input path without its extension (backslashes made forward slashes; the last "." after
+// the last "/"), followed by "_optimized.kmf" or "_optimized.imf".
+std::string OptimizedPath(const std::string& inputPath, bool kmf);
+
+// One whole run through the installed surface; returns the exit status. The first argument is
+// the input file; without it a file dialog asks. No existing regular file: status 0, silently.
+int ImfprocMain(int argc, char** argv);

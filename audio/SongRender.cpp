@@ -1,0 +1,69 @@
+#include "SongRender.h"
+
+#include "ImfError.h"
+#include "KmfFile.h"
+#include "Opl2Chip.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+
+namespace {
+constexpr int kDefaultTickRate = 560;
+constexpr int kWlfTickRate = 700;
+// Two hours of samples take 716 MB; a longer render is a broken song rather than music.
+constexpr std::int64_t kLongestRenderSeconds = 2 * 60 * 60;
+
+void RenderUntil(Opl2Chip& chip, SampleBuffer& samples, std::int64_t end) {
+    while (static_cast<std::int64_t>(samples.size()) < end)
+        samples.push_back(chip.Sample());
+}
+} // namespace
+
+std::int64_t SampleOfTick(std::int64_t tick, int tickRate) {
+    return tick * Opl2Chip::kSampleRate / tickRate;
+}
+
+SampleBuffer RenderWrites(const std::vector<TimedWrite>& writes, int tickRate,
+                          std::int32_t songLength) {
+    if (tickRate <= 0)
+        throw ImfError("ERROR: invalid tick rate: " + std::to_string(tickRate));
+    std::int32_t lastTick = songLength;
+    for (const TimedWrite& write : writes)
+        lastTick = std::max(lastTick, write.time);
+    std::int64_t end = SampleOfTick(std::max(lastTick, 0), tickRate) +
+                       std::int64_t{kTailSeconds} * Opl2Chip::kSampleRate;
+    if (end > kLongestRenderSeconds * Opl2Chip::kSampleRate)
+        throw ImfError("ERROR: song too long to render: " +
+                       std::to_string(end / Opl2Chip::kSampleRate) + " seconds");
+
+    Opl2Chip chip;
+    SampleBuffer samples;
+    samples.reserve(static_cast<std::size_t>(end));
+    for (const TimedWrite& write : writes) {
+        // A write earlier than the samples already made is applied now: time cannot run back.
+        RenderUntil(chip, samples, SampleOfTick(std::max(write.time, 0), tickRate));
+        chip.Write(write.reg, write.val);
+    }
+    RenderUntil(chip, samples, end);
+    return samples;
+}
+
+SampleBuffer RenderSong(const TImfSong& song, int tickRate) {
+    return RenderWrites(MergeChannelLists(song), tickRate, song.globaltime);
+}
+
+int ChooseTickRate(int explicitRate, std::uint16_t kmfRate, const std::string& path) {
+    if (explicitRate > 0)
+        return explicitRate;
+    if (kmfRate > 0)
+        return kmfRate;
+    std::string extension = std::filesystem::path(path).extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension == ".wlf" ? kWlfTickRate : kDefaultTickRate;
+}
+
+int SongTickRate(const std::string& path, int explicitRate) {
+    return ChooseTickRate(explicitRate, explicitRate > 0 ? 0 : GetKMFRate(path), path);
+}

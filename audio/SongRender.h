@@ -1,0 +1,36 @@
+// Rendering a song: its time-ordered register writes played through the OPL2 emulator.
+#pragma once
+
+#include "WriteOrder.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Mono 16-bit samples at Opl2Chip::kSampleRate.
+using SampleBuffer = std::vector<std::int16_t>;
+
+// Seconds rendered after the last write (or the song's end, if later) so that release tails
+// are heard.
+constexpr int kTailSeconds = 2;
+
+// The first sample of a tick. Computed from the tick count itself rather than summed per tick,
+// so the fraction of a sample per tick never drifts over a long song.
+std::int64_t SampleOfTick(std::int64_t tick, int tickRate);
+
+// Plays the writes (times in ticks, non-decreasing, real register numbers) from a freshly reset
+// chip: all writes of a tick are applied in order before the tick's first sample. The render
+// lasts until kTailSeconds after the later of the last write and songLength (ticks).
+// Raises an error when the tick rate is not above 0 or the render would last over two hours.
+SampleBuffer RenderWrites(const std::vector<TimedWrite>& writes, int tickRate,
+                          std::int32_t songLength = 0);
+
+// Plays a song's channel lists in the order the writers put them on disk; the render lasts
+// until kTailSeconds after the song's length (globaltime) or its last write, if later.
+SampleBuffer RenderSong(const TImfSong& song, int tickRate);
+
+// The tick rate of a song file: an explicit rate when above 0, else the rate field of a KMF
+// file (kmfRate, 0 when the file is not KMF), else 700 for a .wlf file and 560 otherwise.
+int ChooseTickRate(int explicitRate, std::uint16_t kmfRate, const std::string& path);
+// The same, reading the rate field when the file is KMF.
+int SongTickRate(const std::string& path, int explicitRate);

@@ -1,0 +1,137 @@
+// Loading and saving songs, against the time to merely read the file's bytes: a song of 65,536
+// writes made here, the largest song of the corpus and its largest KMF file.
+#include "FileBytes.h"
+#include "ImfFile.h"
+#include "KmfFile.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <fcntl.h>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+// Headerless IMF: nine channels each playing notes with a timbre change before every note.
+std::vector<std::uint8_t> MakeSong(int writes) {
+    std::vector<std::uint8_t> bytes(4, 0);
+    auto record = [&](int reg, int val, int delay) {
+        bytes.insert(bytes.end(), {static_cast<std::uint8_t>(reg), static_cast<std::uint8_t>(val),
+                                   static_cast<std::uint8_t>(delay), 0});
+    };
+    for (int note = 0; static_cast<int>(bytes.size()) < 4 + 4 * writes; ++note) {
+        int channel = note % 9;
+        int op = channel % 3 + 8 * (channel / 3);
+        record(0x20 + op, note & 0x0F, 0);
+        record(0x43 + op, note & 0x3F, 0);
+        record(0xA0 + channel, note * 7, 0);
+        record(0xB0 + channel, 0x31, 6);
+        record(0xB0 + channel, 0x11, 1);
+    }
+    bytes.resize(4 + 4 * static_cast<std::size_t>(writes));
+    return bytes;
+}
+
+// The largest file of the corpus with one of the extensions, or "" without a corpus.
+std::string LargestCorpusFile(const std::vector<std::string>& extensions) {
+    std::string best;
+    std::uintmax_t bestSize = 0;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(IMF_CORPUS_DIR, error)) {
+        std::string ext = entry.path().extension().string();
+        if (std::find(extensions.begin(), extensions.end(), ext) == extensions.end())
+            continue;
+        if (entry.file_size() > bestSize) {
+            bestSize = entry.file_size();
+            best = entry.path().string();
+        }
+    }
+    return best;
+}
+
+// The interpreter's warnings go to /dev/null while a benchmark runs, not into its report.
+class QuietStdout {
+public:
+    QuietStdout() : saved_(::dup(1)) {
+        std::fflush(stdout);
+        int null = ::open("/dev/null", O_WRONLY);
+        ::dup2(null, 1);
+        ::close(null);
+    }
+    ~QuietStdout() {
+        std::fflush(stdout);
+        ::dup2(saved_, 1);
+        ::close(saved_);
+    }
+
+private:
+    int saved_;
+};
+
+void ReadBytes(benchmark::State& state, const std::string& path) {
+    for (auto _ : state)
+        benchmark::DoNotOptimize(ReadFileBytes(path).data());
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(fs::file_size(path)));
+}
+
+void Load(benchmark::State& state, const std::string& path) {
+    QuietStdout quiet;
+    for (auto _ : state) {
+        TImfSong song;
+        LoadFile(song, path);
+        benchmark::DoNotOptimize(song.notes.size());
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(fs::file_size(path)));
+}
+
+void Save(benchmark::State& state, const std::string& path, const std::string& outPath) {
+    QuietStdout quiet;
+    TImfSong song;
+    bool kmf = LoadFile(song, path) == SongFileLayout::Kmf;
+    for (auto _ : state) {
+        if (kmf)
+            SaveKMF(song, outPath, 560);
+        else
+            SaveImf(song, outPath, 0);
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(fs::file_size(outPath)));
+}
+
+void Encode(benchmark::State& state, const std::string& path) {
+    QuietStdout quiet;
+    TImfSong song;
+    bool kmf = LoadFile(song, path) == SongFileLayout::Kmf;
+    for (auto _ : state)
+        benchmark::DoNotOptimize((kmf ? KmfBytes(song, 560) : ImfBytes(song, 0)).data());
+}
+} // namespace
+
+int main(int argc, char** argv) {
+    fs::path work = fs::temp_directory_path() / ("imfproc-bench-" + std::to_string(::getpid()));
+    fs::create_directories(work);
+    std::string made = (work / "writes65536.imf").string();
+    WriteFileReplacing(made, MakeSong(65536));
+
+    std::vector<std::pair<std::string, std::string>> songs = {{"65536writes", made}};
+    if (std::string imf = LargestCorpusFile({".imf", ".wlf"}); !imf.empty())
+        songs.push_back({fs::path(imf).filename().string(), imf});
+    if (std::string kmf = LargestCorpusFile({".kmf"}); !kmf.empty())
+        songs.push_back({fs::path(kmf).filename().string(), kmf});
+
+    for (const auto& [name, path] : songs) {
+        std::string out = (work / ("out-" + name)).string();
+        benchmark::RegisterBenchmark(("ReadBytes/" + name).c_str(), ReadBytes, path);
+        benchmark::RegisterBenchmark(("Load/" + name).c_str(), Load, path);
+        benchmark::RegisterBenchmark(("Save/" + name).c_str(), Save, path, out);
+        benchmark::RegisterBenchmark(("Encode/" + name).c_str(), Encode, path);
+    }
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    fs::remove_all(work);
+    return 0;
+}

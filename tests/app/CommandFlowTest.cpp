@@ -1,0 +1,177 @@
+// The command flow run in-process with a scripted surface: what it prints, reads and writes.
+#include "CommandFlow.h"
+#include "ImfError.h"
+#include "ImfFile.h"
+#include "ScriptedSurface.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+using testsupport::ReadBytes;
+using testsupport::TempDir;
+using testsupport::WriteBytes;
+using Bytes = std::vector<std::uint8_t>;
+
+namespace {
+// A short song: channel 0 plays one note after a timbre write; then 5 ticks of silence.
+const Bytes kImfSong = {0, 0, 0,    0,    0x20, 0x01, 0,    0,    0xA0, 0x44,
+                        0, 0, 0xB0, 0x31, 10,   0,    0xB0, 0x11, 5,    0};
+// The same as KMF with its rate field 0: the writes of one tick, then the key-off and a last
+// empty block after the 5 ticks of silence.
+const Bytes kKmfSong = {0x4B, 0x4D, 0x46, 0x1A, 0x00, 0x00, 14, 0,    3,    10, 0x20,
+                        0x01, 0xA0, 0x44, 0xB0, 0x31, 1,    5,  0xB0, 0x11, 0,  0};
+
+class CommandFlow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        auto scripted = std::make_unique<ScriptedSurface>();
+        surface = scripted.get();
+        previous = InstallSurface(std::move(scripted));
+    }
+    void TearDown() override { InstallSurface(std::move(previous)); }
+
+    struct Result {
+        int status = -1;
+        std::string out;
+        std::string error; // the message of a raised error
+    };
+
+    // Runs the flow with the arguments after the program's name.
+    Result Run(std::vector<std::string> args) {
+        args.insert(args.begin(), "imfproc");
+        std::vector<char*> argv;
+        for (std::string& arg : args)
+            argv.push_back(arg.data());
+        argv.push_back(nullptr);
+        Result result;
+        testing::internal::CaptureStdout();
+        try {
+            result.status = ImfprocMain(static_cast<int>(args.size()), argv.data());
+        } catch (const ImfError& error) {
+            result.status = error.Status();
+            result.error = error.Message();
+        }
+        result.out = testing::internal::GetCapturedStdout();
+        return result;
+    }
+
+    std::vector<std::string> Files() const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(dir.path()))
+            names.push_back(std::filesystem::relative(entry.path(), dir.path()).string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    TempDir dir;
+    ScriptedSurface* surface = nullptr;
+    std::unique_ptr<Surface> previous;
+};
+
+// The one-note song gains the twelve timbre writes in the optimizer, which cancels.
+const char* const kReport = "song has 1 unique timbres\n"
+                            "song has 1 tacks\n"
+                            "tracks have 14 instructions\n"
+                            "old: 4 new: 14\n"
+                            "optimization removed 0 instructions\n";
+} // namespace
+
+TEST(OptimizedPath, ExtensionIsTheLastDotAfterTheLastSlash) {
+    EXPECT_EQ(OptimizedPath("music/song.imf", false), "music/song_optimized.imf");
+    EXPECT_EQ(OptimizedPath("tune", false), "tune_optimized.imf");
+    EXPECT_EQ(OptimizedPath("old.dir/tune", false), "old.dir/tune_optimized.imf");
+    EXPECT_EQ(OptimizedPath("a\\b\\c.kmf", true), "a/b/c_optimized.kmf");
+    EXPECT_EQ(OptimizedPath("x.y.wlf", false), "x.y_optimized.imf");
+    EXPECT_EQ(OptimizedPath("dir/.hidden", false), "dir/_optimized.imf");
+}
+
+TEST_F(CommandFlow, ImfSongIsReportedAndSavedBesideTheInput) {
+    WriteBytes(dir / "song.imf", kImfSong);
+    Result run = Run({(dir / "song.imf").string(), "ignored-second-argument"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.error, "");
+    EXPECT_EQ(run.out, kReport);
+    EXPECT_EQ(surface->title, "Quillfen's IMF Processor (Alpha Version 0.001)");
+    EXPECT_EQ(surface->notices,
+              std::vector<std::string>{"optimization ADDED 10 instructions\n--CANCELED--"});
+    // The notes, the channel lists, the tracks and the channel lists again.
+    EXPECT_EQ(surface->windowsOpened, 4);
+    EXPECT_EQ(surface->windowsClosed, 4);
+    EXPECT_EQ(Files(), (std::vector<std::string>{"song.imf", "song_optimized.imf"}));
+    EXPECT_EQ(ReadBytes(dir / "song_optimized.imf"), kImfSong);
+}
+
+TEST_F(CommandFlow, OutputPathsForNamesWithAndWithoutExtensions) {
+    std::filesystem::create_directory(dir / "old.dir");
+    WriteBytes(dir / "old.dir" / "tune", kImfSong);
+    WriteBytes(dir / "length.len.imf",
+               {16, 0, 0x20, 0x01, 0, 0, 0xA0, 0x44, 0, 0, 0xB0, 0x31, 10, 0, 0xB0, 0x11, 5, 0});
+    EXPECT_EQ(Run({(dir / "old.dir" / "tune").string()}).status, 0);
+    EXPECT_EQ(Run({(dir / "length.len.imf").string()}).status, 0);
+    EXPECT_EQ(Files(),
+              (std::vector<std::string>{"length.len.imf", "length.len_optimized.imf", "old.dir",
+                                        "old.dir/tune", "old.dir/tune_optimized.imf"}));
+    // The output is always headerless IMF, whatever the input's layout.
+    EXPECT_EQ(ReadBytes(dir / "length.len_optimized.imf"), kImfSong);
+}
+
+TEST_F(CommandFlow, KmfContentIsSavedAsKmfWithRate560ForRate0) {
+    WriteBytes(dir / "x.imf", kKmfSong);
+    Result run = Run({(dir / "x.imf").string()});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, kReport);
+    EXPECT_EQ(Files(), (std::vector<std::string>{"x.imf", "x_optimized.kmf"}));
+    Bytes expected = kKmfSong;
+    expected[4] = 0x30; // 560
+    expected[5] = 0x02;
+    EXPECT_EQ(ReadBytes(dir / "x_optimized.kmf"), expected);
+}
+
+TEST_F(CommandFlow, FileChosenInTheDialog) {
+    WriteBytes(dir / "picked.imf", kImfSong);
+    surface->fileAnswers.push_back((dir / "picked.imf").string());
+    Result run = Run({""});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, kReport);
+    EXPECT_TRUE(surface->fileAnswers.empty());
+    EXPECT_TRUE(std::filesystem::exists(dir / "picked_optimized.imf"));
+}
+
+TEST_F(CommandFlow, NoFileEndsSilentlyWithStatus0) {
+    std::filesystem::create_directory(dir / "folder.imf");
+    for (const std::vector<std::string>& args : {std::vector<std::string>{},
+                                                 {(dir / "missing.imf").string()},
+                                                 {(dir / "folder.imf").string()}}) {
+        Result run = Run(args);
+        EXPECT_EQ(run.status, 0);
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.error, "");
+    }
+    EXPECT_EQ(surface->title, "Quillfen's IMF Processor (Alpha Version 0.001)");
+    EXPECT_EQ(Files(), std::vector<std::string>{"folder.imf"});
+}
+
+TEST_F(CommandFlow, OutputThatCannotBeWrittenRaisesWithStatus255) {
+    WriteBytes(dir / "song.imf", kImfSong);
+    // A folder stands where the output file would go.
+    std::filesystem::create_directory(dir / "song_optimized.imf");
+    Result run = Run({(dir / "song.imf").string()});
+    EXPECT_EQ(run.status, 255);
+    EXPECT_EQ(run.error, "ERROR: cannot write file: " + (dir / "song_optimized.imf").string());
+    EXPECT_EQ(run.out, kReport);
+    EXPECT_EQ(Files(), (std::vector<std::string>{"song.imf", "song_optimized.imf"}));
+}
+
+TEST_F(CommandFlow, OutputFolderWithoutWritePermissionRaises) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root writes into folders whatever their permissions";
+    std::filesystem::create_directory(dir / "locked");
+    WriteBytes(dir / "locked" / "song.imf", kImfSong);
+    std::filesystem::permissions(dir / "locked", std::filesystem::perms::owner_read |
+                                                     std::filesystem::perms::owner_exec);
+    Result run = Run({(dir / "locked" / "song.imf").string()});
+    std::filesystem::permissions(dir / "locked", std::filesystem::perms::owner_all);
+    EXPECT_EQ(run.status, 255);
+    EXPECT_EQ(run.error,
+              "ERROR: cannot write file: " + (dir / "locked" / "song_optimized.imf").string());
+}

@@ -1,0 +1,94 @@
+#include "FormatsTestSupport.h"
+#include "ImfFile.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+using testsupport::DecodeImf;
+using testsupport::MessageOf;
+using testsupport::SongWith;
+using Bytes = std::vector<std::uint8_t>;
+
+namespace {
+// list 0 at 0: 01 20; list `list` at 0: neutral B0 31, at 10: B0 11.
+TImfSong TieSong(int list) {
+    return SongWith({{0, 0x01, 0x20, 0}, {list, 0xB0, 0x31, 0}, {list, 0xB0, 0x11, 10}});
+}
+} // namespace
+
+TEST(ImfWriter, RecordsInTimeOrderWithTheChannelsRealRegisters) {
+    EXPECT_EQ(ImfBytes(TieSong(1), 0), (Bytes{0x00, 0x00, 0x00, 0x00, 0x01, 0x20, 0x00, 0x00, 0xB0,
+                                              0x31, 0x0A, 0x00, 0xB0, 0x11, 0x00, 0x00}));
+    EXPECT_EQ(ImfBytes(TieSong(4), 0), (Bytes{0x00, 0x00, 0x00, 0x00, 0x01, 0x20, 0x00, 0x00, 0xB3,
+                                              0x31, 0x0A, 0x00, 0xB3, 0x11, 0x00, 0x00}));
+    // With a length word: 3 records of 4 bytes, no all-zero record.
+    EXPECT_EQ(ImfBytes(TieSong(1), 1), (Bytes{0x0C, 0x00, 0x01, 0x20, 0x00, 0x00, 0xB0, 0x31, 0x0A,
+                                              0x00, 0xB0, 0x11, 0x00, 0x00}));
+    // Operator registers: channel 4's second operator of neutral 0x43 is 0x4C.
+    EXPECT_EQ(ImfBytes(SongWith({{5, 0x43, 0x3F, 0}}), 0), (Bytes{0, 0, 0, 0, 0x4C, 0x3F, 0, 0}));
+}
+
+TEST(ImfWriter, EmptySongInBothLayouts) {
+    TImfSong song;
+    song.InitRead();
+    EXPECT_EQ(ImfBytes(song, 0), (Bytes{0, 0, 0, 0}));
+    EXPECT_EQ(ImfBytes(song, 1), (Bytes{0, 0}));
+}
+
+TEST(ImfWriter, FirstWritesOwnTimeIsDroppedAndDelaysSpanLists) {
+    // First write at 40, second at 50: the delay after the first record is 50.
+    Bytes bytes =
+        ImfBytes(SongWith({{0, 0x01, 0x20, 40}, {3, 0xA0, 0x44, 50}, {0, 0x08, 0, 300}}), 0);
+    EXPECT_EQ(bytes, (Bytes{0, 0, 0, 0, 0x01, 0x20, 50, 0, 0xA2, 0x44, 0xFA, 0x00, 0x08, 0, 0, 0}));
+    // Two writes of one list at one tick keep their order; lower lists go first.
+    bytes = ImfBytes(SongWith({{2, 0xA0, 1, 5}, {2, 0xA0, 2, 5}, {1, 0xA0, 3, 5}}), 0);
+    EXPECT_EQ(bytes, (Bytes{0, 0, 0, 0, 0xA0, 3, 5, 0, 0xA1, 1, 0, 0, 0xA1, 2, 0, 0}));
+}
+
+TEST(ImfWriter, WriteBeforeThePreviousOneRaises) {
+    TImfSong song = SongWith({{1, 0xA0, 1, 10}, {1, 0xA0, 2, 20}, {1, 0xA0, 3, 5}});
+    EXPECT_EQ(MessageOf([&] { ImfBytes(song, 0); }), "ERROR: impossible delay value: -15");
+}
+
+TEST(ImfWriter, LongGapsAreBridgedWithPaddingRecords) {
+    TImfSong song = SongWith({{0, 0x01, 0x20, 0}, {0, 0x08, 0x40, 70000}});
+    // 70000 = 65535 + 4465 (0x1171).
+    EXPECT_EQ(ImfBytes(song, 0), (Bytes{0, 0, 0, 0, 0x01, 0x20, 0xFF, 0xFF, 0x00, 0x00, 0x71, 0x11,
+                                        0x08, 0x40, 0, 0}));
+    EXPECT_EQ(ImfBytes(song, 1),
+              (Bytes{12, 0, 0x01, 0x20, 0xFF, 0xFF, 0x00, 0x00, 0x71, 0x11, 0x08, 0x40, 0, 0}));
+    // Exactly 65535 fits one delay; twice 65535 needs one padding record.
+    song = SongWith({{0, 0x01, 0x20, 0}, {0, 0x08, 0x40, 65535}, {0, 0x08, 0x41, 3 * 65535}});
+    EXPECT_EQ(ImfBytes(song, 0), (Bytes{0,    0,    0, 0, 0x01, 0x20, 0xFF, 0xFF, 0x08, 0x40,
+                                        0xFF, 0xFF, 0, 0, 0xFF, 0xFF, 0x08, 0x41, 0,    0}));
+}
+
+TEST(ImfWriter, LengthWordTooLargeFallsBackToHeaderless) {
+    // 16383 writes fill 65532 bytes: the last length that fits the word.
+    TImfSong song;
+    song.InitRead();
+    for (int i = 0; i < 16383; ++i)
+        song.channels[0].push_back(MakeInstruction(0x08, static_cast<std::uint8_t>(i), i));
+    Bytes bytes = ImfBytes(song, 1);
+    ASSERT_EQ(bytes.size(), 2u + 65532u);
+    EXPECT_EQ(bytes[0] | bytes[1] << 8, 65532);
+    song.channels[0].push_back(MakeInstruction(0x08, 0, 16383));
+    bytes = ImfBytes(song, 1);
+    ASSERT_EQ(bytes.size(), 4u + 65536u);
+    EXPECT_EQ(Bytes(bytes.begin(), bytes.begin() + 6), (Bytes{0, 0, 0, 0, 0x08, 0x00}));
+}
+
+TEST(ImfWriter, SongKeepsItsLengthAfterTheLastWrite) {
+    // Last write at 10, song length 300: the last record waits 290.
+    TImfSong song = SongWith({{0, 0x01, 0x20, 0}, {1, 0xB0, 0x11, 10}}, 300);
+    EXPECT_EQ(ImfBytes(song, 0), (Bytes{0, 0, 0, 0, 0x01, 0x20, 10, 0, 0xB0, 0x11, 0x22, 0x01}));
+    EXPECT_EQ(DecodeImf(ImfBytes(song, 1), true).length, 300);
+    // A length shorter than the last write's time changes nothing.
+    song.globaltime = 4;
+    EXPECT_EQ(ImfBytes(song, 0), (Bytes{0, 0, 0, 0, 0x01, 0x20, 10, 0, 0xB0, 0x11, 0, 0}));
+    // A trailing silence above 65535 ticks is bridged, and the length word counts the padding.
+    song.globaltime = 10 + 65535 + 7;
+    EXPECT_EQ(ImfBytes(song, 1),
+              (Bytes{12, 0, 0x01, 0x20, 10, 0, 0xB0, 0x11, 0xFF, 0xFF, 0, 0, 7, 0}));
+    EXPECT_EQ(DecodeImf(ImfBytes(song, 0), false).length, song.globaltime);
+}

@@ -1,0 +1,151 @@
+#include "ByteReader.h"
+#include "FormatsTestSupport.h"
+#include "KmfFile.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+using testsupport::DecodeKmf;
+using testsupport::ListContents;
+using testsupport::MessageOf;
+using testsupport::SongWith;
+using testsupport::TempDir;
+using testsupport::WriteBytes;
+using Bytes = std::vector<std::uint8_t>;
+
+namespace {
+const Bytes kHeader560 = {0x4B, 0x4D, 0x46, 0x1A, 0x30, 0x02};
+
+Bytes Kmf(std::uint16_t size, const Bytes& blocks) {
+    Bytes bytes = kHeader560;
+    bytes.push_back(static_cast<std::uint8_t>(size));
+    bytes.push_back(static_cast<std::uint8_t>(size >> 8));
+    bytes.insert(bytes.end(), blocks.begin(), blocks.end());
+    return bytes;
+}
+
+TImfSong ReadKmf(const Bytes& file) {
+    TImfSong song;
+    ByteReader stream(file);
+    stream.Seek(6);
+    ReadKMFData(song, stream);
+    return song;
+}
+} // namespace
+
+TEST(KmfWriter, EmptySongIsOneEmptyBlockAtRate560) {
+    TImfSong song;
+    song.InitRead();
+    EXPECT_EQ(KmfBytes(song, 0),
+              (Bytes{0x4B, 0x4D, 0x46, 0x1A, 0x30, 0x02, 0x02, 0x00, 0x00, 0x00}));
+    EXPECT_EQ(KmfBytes(song, 700)[4], 700 & 0xFF);
+}
+
+TEST(KmfWriter, PausesAreSpreadOverBlocksOfAtMost255) {
+    // w1 and w2 at 0, w3 at 300.
+    TImfSong song = SongWith({{0, 0x01, 0x20, 0}, {1, 0xA0, 0x44, 0}, {2, 0xB0, 0x31, 300}});
+    EXPECT_EQ(KmfBytes(song, 560),
+              Kmf(12, {2, 255, 0x01, 0x20, 0xA0, 0x44, 0, 45, 1, 0, 0xB1, 0x31}));
+    // Leading silence of 600 ticks is kept; a pause of exactly 255 is one block.
+    song = SongWith({{0, 0x08, 0x00, 600}, {0, 0x08, 0x40, 855}});
+    EXPECT_EQ(KmfBytes(song, 560),
+              Kmf(14, {0, 255, 0, 255, 0, 90, 1, 255, 0x08, 0x00, 1, 0, 0x08, 0x40}));
+}
+
+TEST(KmfWriter, FullBlocksContinueAtTheSameTick) {
+    TImfSong song;
+    song.InitRead();
+    for (int i = 0; i < 256; ++i)
+        song.channels[0].push_back(MakeInstruction(0x08, static_cast<std::uint8_t>(i), 7));
+    Bytes bytes = KmfBytes(song, 560);
+    ASSERT_EQ(bytes.size(), 8u + 2 + 2 + 2 + 2 * 256);
+    EXPECT_EQ(bytes[6] | bytes[7] << 8, 2 + 2 + 2 + 2 * 256);
+    EXPECT_EQ(Bytes(bytes.begin() + 8, bytes.begin() + 12), (Bytes{0, 7, 255, 0}));
+    std::size_t second = 12 + 2 * 255;
+    EXPECT_EQ(Bytes(bytes.begin() + second, bytes.end()), (Bytes{1, 0, 0x08, 0xFF}));
+}
+
+TEST(KmfWriter, WriteBeforeThePreviousOneJoinsTheCurrentBlock) {
+    TImfSong song = SongWith({{1, 0xA0, 1, 10}, {1, 0xA0, 2, 20}, {1, 0xA0, 3, 5}});
+    EXPECT_EQ(KmfBytes(song, 560), Kmf(12, {0, 10, 1, 10, 0xA0, 1, 2, 0, 0xA0, 2, 0xA0, 3}));
+}
+
+TEST(KmfWriter, SongKeepsItsLengthAfterTheLastWrite) {
+    TImfSong song = SongWith({{0, 0x01, 0x20, 0}}, 300);
+    EXPECT_EQ(KmfBytes(song, 560), Kmf(8, {1, 255, 0x01, 0x20, 0, 45, 0, 0}));
+    EXPECT_EQ(DecodeKmf(KmfBytes(song, 560)).length, 300);
+}
+
+TEST(KmfWriter, BlockDataBeyond65535BytesIsRefusedBeforeWriting) {
+    // 32767 writes in one tick: 2 * 32767 bytes, and 129 block headers.
+    TImfSong song;
+    song.InitRead();
+    for (int i = 0; i < 32767; ++i)
+        song.channels[0].push_back(MakeInstruction(0x08, 0, 0));
+    std::int64_t size = 0;
+    BuildKMFBlocks(song, size);
+    EXPECT_EQ(size, 65792);
+    TempDir dir;
+    auto path = (dir / "big.kmf").string();
+    EXPECT_EQ(MessageOf([&] { SaveKMF(song, path, 560); }),
+              "ERROR: KMF data too large: 65792 bytes");
+    EXPECT_FALSE(std::filesystem::exists(path));
+    // One write fewer per block still fits: 32639 writes, 128 blocks, 65534 bytes.
+    song.channels[0].resize(32639);
+    EXPECT_NO_THROW(SaveKMF(song, path, 560));
+    EXPECT_EQ(std::filesystem::file_size(path), 8u + 65534u);
+}
+
+TEST(KmfBlockChain, LongChainIsDroppedWithoutDeepRecursion) {
+    auto first = std::make_unique<TKMFBlock>();
+    TKMFBlock* last = first.get();
+    for (int i = 0; i < 1000000; ++i) {
+        last->succ = std::make_unique<TKMFBlock>();
+        last = last->succ.get();
+    }
+    first.reset();
+    SUCCEED();
+}
+
+TEST(KmfReader, BlocksFeedWritesAndPauses) {
+    // The w1, w2, w3 example read back: two writes at 0, then 255 + 45 ticks, then w3.
+    TImfSong song = ReadKmf(Kmf(12, {2, 255, 0x01, 0x20, 0xA0, 0x44, 0, 45, 1, 0, 0xB1, 0x31}));
+    EXPECT_EQ(ListContents(song),
+              (std::vector<std::array<std::int32_t, 4>>{
+                  {0, 0x01, 0x20, 0}, {1, 0xA0, 0x44, 0}, {2, 0xB0, 0x31, 300}}));
+    EXPECT_EQ(song.globaltime, 300);
+}
+
+TEST(KmfReader, SizeFieldDecidesWhereReadingStops) {
+    Bytes blocks = {1, 5, 0x01, 0x20, 1, 6, 0x08, 0x40};
+    EXPECT_EQ(ReadKmf(Kmf(0, blocks)).InstructionCount(), 0); // nothing at all
+    EXPECT_EQ(ReadKmf(Kmf(4, blocks)).globaltime, 5);         // cut at a block boundary
+    EXPECT_EQ(ReadKmf(Kmf(8, blocks)).globaltime, 11);        // exact
+    EXPECT_EQ(ReadKmf(Kmf(6, blocks)).globaltime, 11);        // inside a block: to the end
+    EXPECT_EQ(ReadKmf(Kmf(200, blocks)).globaltime, 11);      // too large: to the end
+    // A missing pair at a pair boundary ends the block; a cut pair or header raises.
+    EXPECT_EQ(ReadKmf(Kmf(8, {2, 5, 0x01, 0x20})).globaltime, 5);
+    EXPECT_EQ(MessageOf([&] { ReadKmf(Kmf(8, {2, 5, 0x01})); }), "Error reading from stream");
+    EXPECT_EQ(MessageOf([&] {
+                  ReadKmf(Kmf(8, {1, 5, 0x01, 0x20, 3}));
+              }),
+              "Error reading from stream");
+    EXPECT_EQ(MessageOf([&] {
+                  ReadKmf({0x4B, 0x4D, 0x46, 0x1A, 0x30, 0x02, 0x08});
+              }),
+              "Error reading from stream");
+}
+
+TEST(KmfRate, ReadFromTheHeaderOnly) {
+    TempDir dir;
+    auto file = [&](const std::string& name, const Bytes& bytes) {
+        WriteBytes(dir / name, bytes);
+        return (dir / name).string();
+    };
+    EXPECT_EQ(GetKMFRate(file("a.kmf", {0x4B, 0x4D, 0x46, 0x1A, 0xBC, 0x02, 0, 0})), 700);
+    EXPECT_EQ(GetKMFRate(file("b.kmf", {0x4B, 0x4D, 0x46, 0x1A, 0x00, 0x00, 0, 0})), 560);
+    EXPECT_EQ(GetKMFRate(file("c.kmf", {0x4B, 0x4D, 0x46, 0x1A, 0xBC, 0x02, 0})), 0); // 7 bytes
+    EXPECT_EQ(GetKMFRate(file("d.imf", {0, 0, 0, 0, 0x4B, 0x4D, 0x46, 0x1A})), 0);
+    EXPECT_EQ(GetKMFRate((dir / "missing.kmf").string()), 0);
+    EXPECT_EQ(GetKMFRate(dir.path().string()), 0);
+}

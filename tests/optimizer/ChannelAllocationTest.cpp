@@ -1,0 +1,251 @@
+#include "ChannelAllocation.h"
+#include "ImfError.h"
+#include "TrackBuilder.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using testsupport::NoteTrack;
+using testsupport::ReadyForAllocation;
+using testsupport::TimbreFrom;
+
+namespace {
+const std::string kReserveLine = "no regular channel available, using reserved channel\n";
+
+struct Outcome {
+    TImfSong song;
+    std::string printed;
+    std::string error; // empty when nothing was raised
+};
+
+Outcome Allocate(const TTrackList& tracks, const TInstructionList& globals, int reserved,
+                 int depth) {
+    Outcome outcome;
+    testing::internal::CaptureStdout();
+    try {
+        outcome.song = TracksToSong(tracks, globals, static_cast<std::uint8_t>(reserved), depth);
+    } catch (const ImfError& error) {
+        outcome.error = error.Message();
+    }
+    outcome.printed = testing::internal::GetCapturedStdout();
+    return outcome;
+}
+
+std::vector<std::size_t> ListSizes(const TImfSong& song) {
+    std::vector<std::size_t> sizes;
+    for (const TInstructionList& list : song.channels)
+        sizes.push_back(list.size());
+    return sizes;
+}
+
+TTrackList Simultaneous(int count, std::int32_t start, std::int32_t end) {
+    TTrackList tracks;
+    for (int i = 0; i < count; ++i)
+        tracks.push_back(NoteTrack(TimbreFrom(0x10), {{start, end}}));
+    return tracks;
+}
+
+TTimbre WithFields(TTimbre timbre, std::initializer_list<std::uint16_t TTimbre::*> fields) {
+    for (auto field : fields)
+        timbre.*field = 0x70;
+    return timbre;
+}
+} // namespace
+
+TEST(TracksToSong, TwoTracksOfThirtyWritesAndTheObjectsMove) {
+    const TTimbre a = TimbreFrom(0x10), b = TimbreFrom(0x40);
+    TTrackList tracks = {NoteTrack(a, {{0, 10}, {20, 30}}), NoteTrack(b, {{5, 15}})};
+    TInstructionList globals = {MakeInstruction(0x01, 0x20, 0), MakeInstruction(0x08, 0, 3)};
+    TInstructionList firstTrack = tracks[0]->instructions;
+
+    Outcome out = Allocate(tracks, globals, 1, -1);
+    ASSERT_EQ(out.error, "");
+    EXPECT_EQ(out.printed, "");
+    EXPECT_EQ(ListSizes(out.song), (std::vector<std::size_t>{2, 0, 16, 14, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(out.song.channels[0], globals); // a copy holding the same objects
+
+    // Channel 1 got the first note whole and only the key writes of the second.
+    const TInstructionList& one = out.song.channels[2];
+    for (std::size_t i = 0; i < 14; ++i)
+        EXPECT_EQ(one[i].get(), firstTrack[i].get());
+    EXPECT_EQ(one[14].get(), firstTrack[26].get());
+    EXPECT_EQ(one[15].get(), firstTrack[27].get());
+    EXPECT_EQ(one[14]->globaltime, 20);
+
+    // The input tracks are as they were.
+    EXPECT_EQ(tracks[0]->instructions, firstTrack);
+    EXPECT_EQ(tracks[0]->timbre, a);
+    EXPECT_EQ(tracks[0]->globaltime, 30);
+    EXPECT_EQ(tracks[1]->instructions.size(), 14u);
+    EXPECT_EQ(globals.size(), 2u);
+}
+
+TEST(TracksToSong, OverlappingNotesSpreadOverRegularChannelsFirst) {
+    Outcome three =
+        Allocate({NoteTrack(TimbreFrom(1), {{0, 30}}), NoteTrack(TimbreFrom(1), {{5, 35}}),
+                  NoteTrack(TimbreFrom(1), {{10, 40}})},
+                 {}, 1, -1);
+    EXPECT_EQ(ListSizes(three.song), (std::vector<std::size_t>{0, 0, 14, 14, 14, 0, 0, 0, 0, 0}));
+
+    Outcome nine = Allocate(Simultaneous(9, 0, 10), {}, 1, -1);
+    EXPECT_EQ(nine.error, "");
+    EXPECT_EQ(nine.printed, kReserveLine);
+    for (int list = 1; list <= 9; ++list)
+        EXPECT_EQ(nine.song.channels[list].size(), 14u) << list;
+
+    Outcome ten = Allocate(Simultaneous(10, 0, 10), {}, 1, -1);
+    EXPECT_EQ(ten.printed, kReserveLine + kReserveLine);
+    EXPECT_EQ(ten.error, "ERROR: no channel available");
+
+    Outcome noReserve = Allocate(Simultaneous(9, 0, 10), {}, 0, -1);
+    EXPECT_EQ(noReserve.printed, "");
+    EXPECT_EQ(noReserve.song.channels[1].size(), 14u);
+
+    // The look-ahead never falls back on reserved channels.
+    Outcome searched = Allocate(Simultaneous(9, 0, 10), {}, 1, 0);
+    EXPECT_EQ(searched.printed, "");
+    EXPECT_EQ(searched.error, "ERROR: no channel available");
+
+    Outcome empty = Allocate({std::make_shared<TTrack>()}, {}, 1, -1);
+    EXPECT_EQ(empty.error, "bad track");
+}
+
+TEST(TracksToSong, ANoteMayStartWhenTheChannelFrees) {
+    // A track's first note is weighed against an all-zero timbre: this one costs nothing.
+    Outcome out =
+        Allocate({NoteTrack(TTimbre(), {{0, 10}}), NoteTrack(TTimbre(), {{10, 20}})}, {}, 1, -1);
+    EXPECT_EQ(ListSizes(out.song), (std::vector<std::size_t>{0, 0, 16, 0, 0, 0, 0, 0, 0, 0}));
+}
+
+TEST(TracksToSong, RhythmSectionsKeepChannelsSixToEightFree) {
+    TInstructionList globals = {MakeInstruction(0xBD, 0x20, 0), MakeInstruction(0xBD, 0x00, 100)};
+    for (int depth : {-1, 0}) {
+        Outcome six = Allocate(Simultaneous(6, 10, 90), globals, 1, depth);
+        EXPECT_EQ(six.printed, kReserveLine) << depth;
+        EXPECT_EQ(ListSizes(six.song),
+                  (std::vector<std::size_t>{2, 14, 14, 14, 14, 14, 14, 0, 0, 0}))
+            << depth;
+        EXPECT_EQ(Allocate(Simultaneous(7, 10, 90), globals, 1, depth).error,
+                  "ERROR: no channel available");
+    }
+
+    // A note on the tick where the mode goes off belongs to the section without rhythm.
+    TTrackList boundary = Simultaneous(5, 90, 200);
+    boundary.push_back(NoteTrack(TimbreFrom(0x10), {{100, 110}}));
+    Outcome atBoundary = Allocate(boundary, globals, 1, -1);
+    EXPECT_EQ(atBoundary.printed, "");
+    EXPECT_EQ(atBoundary.song.channels[7].size(), 14u);
+
+    boundary.back() = NoteTrack(TimbreFrom(0x10), {{99, 110}});
+    Outcome before = Allocate(boundary, globals, 1, -1);
+    EXPECT_EQ(before.printed, kReserveLine);
+    EXPECT_EQ(before.song.channels[1].size(), 14u);
+}
+
+TEST(TracksToSong, ANoteThatNeverEndsKeepsItsChannel) {
+    auto open = std::make_shared<TTrack>();
+    open->ApplyTimbre(TTimbre(), 0);
+    open->AddInstruction(0xB0, 0x31, 0);
+    open->AddInstruction(0xA0, 0x40, 5);
+    Outcome out = Allocate({open, NoteTrack(TTimbre(), {{10, 20}})}, {}, 0, -1);
+    EXPECT_EQ(out.error, "");
+    EXPECT_EQ(ListSizes(out.song), (std::vector<std::size_t>{0, 14, 14, 0, 0, 0, 0, 0, 0, 0}));
+}
+
+TEST(SendNote, SendsOnlyWhatTheChannelLacksAndEveryKeyWrite) {
+    const TTimbre a = TimbreFrom(0x10);
+    TTrackList tracks = {NoteTrack(a, {{0, 10}, {20, 30}})};
+    TTrack& track = *tracks[0];
+    track.instructions.insert(track.instructions.begin() + 13, MakeInstruction(0x20, 0x10, 5));
+    track.instructions.insert(track.instructions.begin() + 14, MakeInstruction(0xB0, 0x31, 6));
+    ReadyForAllocation(track);
+
+    TTimbre channel = WithFields(a, {&TTimbre::r40});
+    std::int32_t free = 0;
+    TInstructionList out;
+    EXPECT_EQ(SendNote(track, &out, channel, free), 4); // 0x40, key-on, re-key, key-off
+    ASSERT_EQ(out.size(), 4u);
+    EXPECT_EQ(out[0]->reg, 0x40);
+    EXPECT_EQ(out[2]->globaltime, 6);
+    EXPECT_EQ(channel, a);
+    EXPECT_EQ(free, 10);
+    EXPECT_EQ(track.globaltime, 20); // waiting for its next note
+    EXPECT_EQ(track.timbre, a);
+
+    TTimbre same = a;
+    EXPECT_EQ(SendNote(track, nullptr, same, free), 2);
+    EXPECT_EQ(free, 30);
+    EXPECT_TRUE(track.instructions.empty());
+}
+
+// Three notes: X (timbre A, 0 to 10), Y (A with r20 changed, 5 to 15), Z (7 to 12). Channel 0
+// holds Y's timbre, channel 1 a timbre two fields away from A and three from Y's.
+class LookAhead : public testing::Test {
+protected:
+    void SetUp() override {
+        const TTimbre a = TimbreFrom(0x10);
+        const TTimbre y = WithFields(a, {&TTimbre::r20});
+        tracks = {NoteTrack(a, {{0, 10}}), NoteTrack(y, {{5, 15}}),
+                  NoteTrack(TimbreFrom(0x30), {{7, 12}})};
+        for (const TrackRef& track : tracks)
+            ReadyForAllocation(*track);
+        for (TTimbre& timbre : timbres)
+            timbre.InitUndefined();
+        timbres[0] = y;
+        timbres[1] = WithFields(a, {&TTimbre::r40, &TTimbre::r60});
+    }
+
+    // The channel chosen for X and its cost, with the tracks up to `count`.
+    std::pair<int, std::int64_t> Choose(int depth, std::size_t count) {
+        TTrackList some(tracks.begin(), tracks.begin() + count);
+        std::int64_t cost = -1;
+        int channel =
+            FindBestChannel({0, 1}, *tracks[0], some, timbres, times, cost, depth, kNoLimit);
+        return {channel, cost};
+    }
+
+    TTrackList tracks;
+    ChannelTimbres timbres;
+    ChannelTimes times{};
+};
+
+TEST_F(LookAhead, DepthZeroTakesTheCheapestNoteNow) {
+    // On channel 0: one timbre write and the two key writes; on channel 1: two and two.
+    EXPECT_EQ(Choose(0, 2), (std::pair<int, std::int64_t>{0, 3}));
+    EXPECT_EQ(tracks[0]->instructions.size(), 14u); // the search works on copies
+    EXPECT_EQ(timbres[0], WithFields(TimbreFrom(0x10), {&TTimbre::r20}));
+}
+
+TEST_F(LookAhead, DepthOneCountsTheNextNoteTwice) {
+    // Channel 0: 3 + Y's best search on channel 1 (3 + 2) + sending it there (5) = 13.
+    // Channel 1: 4 + Y's search on channel 0 (2) + sending it (2) = 8.
+    EXPECT_EQ(Choose(1, 2), (std::pair<int, std::int64_t>{1, 8}));
+}
+
+TEST_F(LookAhead, DepthTwoStopsWhereANoteFindsNoChannel) {
+    // Z starts while X and Y both sound: its search finds nothing and adds nothing.
+    EXPECT_EQ(Choose(2, 3), (std::pair<int, std::int64_t>{1, 8}));
+    TTrack stranger;
+    stranger.AddInstruction(0xB0, 0x31, 0);
+    std::int64_t cost = 0;
+    try {
+        FindBestChannel({0, 1}, stranger, tracks, timbres, times, cost, 0, kNoLimit);
+        ADD_FAILURE() << "nothing raised";
+    } catch (const ImfError& error) {
+        EXPECT_EQ(error.Message(), "cannot find old track!");
+    }
+}
+
+TEST(TracksToSong, LookAheadChangesTheChoice) {
+    // P and Q set channels 7 and 8 to Y's timbre and to the timbre two fields from A.
+    const TTimbre a = TimbreFrom(0x10);
+    const TTimbre y = WithFields(a, {&TTimbre::r20});
+    TTrackList tracks = {NoteTrack(y, {{0, 2}}),
+                         NoteTrack(WithFields(a, {&TTimbre::r40, &TTimbre::r60}), {{0, 2}}),
+                         NoteTrack(a, {{3, 10}}), NoteTrack(y, {{5, 15}})};
+    EXPECT_EQ(ListSizes(Allocate(tracks, {}, 7, 0).song),
+              (std::vector<std::size_t>{0, 0, 0, 0, 0, 0, 0, 0, 17, 19}));
+    EXPECT_EQ(ListSizes(Allocate(tracks, {}, 7, 1).song),
+              (std::vector<std::size_t>{0, 0, 0, 0, 0, 0, 0, 0, 16, 18}));
+}

@@ -1,0 +1,342 @@
+#include "NoteViewer.h"
+#include "ImfError.h"
+#include "Keys.h"
+#include "ScriptedSurface.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <optional>
+
+namespace {
+
+// A 1080 x 880 screen gives a 1000 x 800 viewer window: W = 1000, H = 800.
+class NoteViewerTest : public testing::Test {
+protected:
+    void SetUp() override {
+        auto surface = std::make_unique<ScriptedSurface>(1080, 880);
+        screen_ = surface.get();
+        previous_ = InstallSurface(std::move(surface));
+    }
+    void TearDown() override { InstallSurface(std::move(previous_)); }
+
+    ScriptedSurface& screen() { return *screen_; }
+
+    // Runs one viewer window over the frames; the window closes when they run out.
+    void Run(const TNoteRows& rows, std::int32_t length, std::vector<ScriptedFrame> frames) {
+        screen().scripts.push_back(std::move(frames));
+        ViewNoteLists(rows, length);
+    }
+    const std::vector<DrawCall>& Frame(std::size_t index) { return screen().frames.at(index); }
+
+private:
+    ScriptedSurface* screen_ = nullptr;
+    std::unique_ptr<Surface> previous_;
+};
+
+NoteRef MakeNote(std::int32_t start, std::int32_t end, int extras = 0) {
+    auto note = std::make_shared<TNote>();
+    note->starttime = start;
+    note->endtime = end;
+    for (int i = 0; i < extras; ++i)
+        note->extras.push_back(MakeInstruction(0xA0, 0x10, start + i));
+    return note;
+}
+
+std::vector<DrawCall> Rects(const std::vector<DrawCall>& frame) {
+    std::vector<DrawCall> rects;
+    std::copy_if(frame.begin(), frame.end(), std::back_inserter(rects),
+                 [](const DrawCall& c) { return c.kind == DrawCall::Kind::Rect; });
+    return rects;
+}
+
+std::vector<std::string> Texts(const std::vector<DrawCall>& frame) {
+    std::vector<std::string> texts;
+    for (const DrawCall& c : frame)
+        if (c.kind == DrawCall::Kind::String)
+            texts.push_back(c.text);
+    return texts;
+}
+
+// The start tick S as drawn at the bottom of the window.
+std::string StartTick(const std::vector<DrawCall>& frame) {
+    for (const DrawCall& c : frame)
+        if (c.kind == DrawCall::Kind::String && c.x == 0 && c.y == 784)
+            return c.text;
+    return "(none)";
+}
+
+std::optional<DrawCall> RectAt(const std::vector<DrawCall>& frame, float x, float y) {
+    for (const DrawCall& c : frame)
+        if (c.kind == DrawCall::Kind::Rect && c.x == x && c.y == y)
+            return c;
+    return std::nullopt;
+}
+
+void ExpectRect(const DrawCall& rect, float width, float height, int red, int green, int blue) {
+    EXPECT_EQ(rect.width, width);
+    EXPECT_EQ(rect.height, height);
+    EXPECT_EQ(rect.red, red);
+    EXPECT_EQ(rect.green, green);
+    EXPECT_EQ(rect.blue, blue);
+}
+
+// Expects a bar with its red start marker, drawn in the given colour.
+void ExpectBar(const std::vector<DrawCall>& frame, float x, float y, float width, int blue = 255,
+               int red = 255) {
+    auto bar = RectAt(frame, x, y);
+    ASSERT_TRUE(bar) << "no bar at " << x << "," << y;
+    ExpectRect(*bar, width, 10, red, red, blue);
+    auto marker = RectAt(frame, x, y + 4);
+    ASSERT_TRUE(marker);
+    ExpectRect(*marker, 1, 2, 255, 0, 0);
+}
+
+ScriptedFrame Press(int key) {
+    return ScriptedFrame{-1000, -1000, {key}, {}, false};
+}
+ScriptedFrame Hold(int key) {
+    return ScriptedFrame{-1000, -1000, {}, {key}, false};
+}
+ScriptedFrame Pointer(int x, int y) {
+    return ScriptedFrame{x, y, {}, {}, false};
+}
+
+} // namespace
+
+TEST_F(NoteViewerTest, FrameDrawsBarsMarkersAndStartTick) {
+    // W = 1000 and length 4800: T = 5.
+    TNoteRows rows(3);
+    rows[0] = {MakeNote(500, 1000), MakeNote(1200, 1200), MakeNote(2000, 2100, 2),
+               MakeNote(4700, 6000), MakeNote(6500, 6600)};
+    rows[2] = {MakeNote(0, 5000), MakeNote(4900, 4950)};
+    Run(rows, 4800, {Press(Key::Escape)});
+    EXPECT_EQ(screen().windowsOpened, 1);
+    EXPECT_EQ(screen().windowsClosed, 1);
+    ASSERT_EQ(screen().frames.size(), 1u);
+    const auto& frame = Frame(0);
+    EXPECT_EQ(StartTick(frame), "0");
+    ExpectBar(frame, 100, 0, 100);         // ticks 500..1000
+    ExpectBar(frame, 240, 0, 1);           // zero-length: one pixel
+    ExpectBar(frame, 400, 0, 20, 255, 85); // with extras: blue
+    ExpectBar(frame, 940, 0, 260);         // reaches the right edge: the row stops here
+    EXPECT_FALSE(RectAt(frame, 1300, 0));
+    ExpectBar(frame, 0, 30, 1000); // the empty row 1 still takes its band; x2 = W ends the row
+    EXPECT_EQ(Rects(frame).size(), 10u);
+}
+
+TEST_F(NoteViewerTest, TicksLeftOfTheWindowTruncateTowardsZero) {
+    TNoteRows rows{{MakeNote(0, 100), MakeNote(-20, -13), MakeNote(200, 300)}};
+    TViewerState state = InitialViewerState(1000, 800, rows.size(), 4800);
+    state.start = 12;
+    screen().OpenWindow(1000, 800, 60);
+    DrawNoteFrame(rows, state, -1000, -1000);
+    screen().Flip();
+    const auto& frame = Frame(0);
+    ExpectBar(frame, -2, 0, 19); // (0 - 12) / 5 = -2.4 -> -2; (100 - 12) / 5 = 17
+    ExpectBar(frame, 37, 0, 20);
+    EXPECT_EQ(Rects(frame).size(), 4u); // the note ending left of the window is not drawn
+    EXPECT_EQ(StartTick(frame), "12");
+}
+
+TEST_F(NoteViewerTest, ScrollingAndZoomingLimits) {
+    TNoteRows rows{{MakeNote(0, 100)}};
+    // A song shorter than the window: T = 1 and L < 0, so Right and End leave S at 0.
+    Run(rows, 300,
+        {Hold(Key::Right), Press(Key::End), Press(Key::KeypadPlus), Hold(Key::Left),
+         Press(Key::Escape)});
+    for (const auto& frame : screen().frames) {
+        EXPECT_EQ(StartTick(frame), "0");
+        ExpectBar(frame, 0, 0, 100); // keypad plus at 1 tick per pixel keeps T = 1
+    }
+    screen().frames.clear();
+
+    // Length 20000: T = 20, L = 0; after keypad minus T = 40, L = -20000; after keypad plus
+    // twice T = 10, L = 10000, and Right moves 100 ticks per frame while S < L.
+    rows = {{MakeNote(1000, 2000)}};
+    Run(rows, 20000,
+        {Press(Key::KeypadMinus), Hold(Key::Right), Press(Key::KeypadPlus), Press(Key::KeypadPlus),
+         Hold(Key::Right), Hold(Key::Right), Press(Key::End), Hold(Key::Left), Press(Key::Home),
+         Press(Key::End), Press(Key::KeypadMultiply), Press(Key::Escape)});
+    std::vector<std::string> ticks;
+    for (const auto& frame : screen().frames)
+        ticks.push_back(StartTick(frame));
+    EXPECT_EQ(ticks, (std::vector<std::string>{"0", "0", "0", "0", "0", "100", "200", "10000",
+                                               "9900", "0", "10000", "0"}));
+    ExpectBar(Frame(0), 50, 0, 50);
+    ExpectBar(Frame(1), 25, 0, 25);
+    ExpectBar(Frame(4), 100, 0, 100);
+    ExpectBar(Frame(11), 50, 0, 50); // keypad multiply fits the song again
+}
+
+TEST_F(NoteViewerTest, ZoomingOutStopsBeforeTheScaleOverflows) {
+    TNoteRows rows{{MakeNote(0, 10)}};
+    screen().scripts.push_back(std::vector<ScriptedFrame>(40, Press(Key::KeypadMinus)));
+    screen().OpenWindow(1000, 800, 60);
+    TViewerState state = InitialViewerState(1000, 800, rows.size(), 4800);
+    for (int i = 0; i < 40; ++i) {
+        screen().Flip();
+        HandleViewerKeys(rows, state);
+    }
+    // T doubles from 5 while W * 2T fits: 1000 * 5 * 2^19 would pass 2^31 - 1.
+    EXPECT_EQ(state.ticksPerPixel, 5 << 18);
+    EXPECT_EQ(state.scrollLimit, 4800 - 1000 * (5 << 18));
+}
+
+TEST_F(NoteViewerTest, DownStopsOnceTheLastRowIsVisible) {
+    // 60 rows, (800 - 16) / 15 = 52 fit: the last first row is 8.
+    TNoteRows rows;
+    for (int r = 0; r < 60; ++r)
+        rows.push_back({MakeNote(r * 10, r * 10 + 100)});
+    std::vector<ScriptedFrame> frames(12, Press(Key::Down));
+    frames.push_back(Press(Key::Up));
+    frames.push_back(Press(Key::Escape));
+    Run(rows, 1000, frames);
+    ExpectBar(Frame(0), 0, 0, 100);
+    ExpectBar(Frame(0), 520, 780, 100); // row 52 at y = 780 is the last one drawn
+    EXPECT_EQ(Rects(Frame(0)).size(), 2u * 53);
+    ExpectBar(Frame(3), 30, 0, 100);
+    ExpectBar(Frame(12), 80, 0, 100); // stopped at row 8
+    ExpectBar(Frame(12), 590, 765, 100);
+    EXPECT_EQ(Rects(Frame(12)).size(), 2u * 52);
+    ExpectBar(Frame(13), 70, 0, 100); // Up
+}
+
+TEST_F(NoteViewerTest, InfoBoxOfTheHoveredNote) {
+    auto note = MakeNote(200, 290);
+    note->timbre.InitUndefined();
+    note->timbre.r20 = 0x01;
+    note->timbre.r23 = 0x1F2; // only the low byte shows
+    note->timbre.r40 = 0x3F;
+    note->timbre.rA0 = 0x57;
+    note->timbre.rE3 = 0x03;
+    note->startval = 0x31;
+    note->endval = 0x11;
+    for (int i = 0; i < 10; ++i)
+        note->extras.push_back(MakeInstruction(0xA0, static_cast<std::uint8_t>(0x60 + i), 205 + i));
+    auto point = MakeNote(400, 400);
+    TNoteRows rows{{note, point}, {MakeNote(0, 1000)}};
+    rows.resize(49);
+    rows.push_back({MakeNote(0, 1000)}); // row 49 at y = 735
+    // Length 1000: T = 1. Hovering happens during the frame; the box follows the pointer and is
+    // moved inside near the right and bottom edges.
+    Run(rows, 1000,
+        {Pointer(250, 5), Pointer(250, 10), Pointer(900, 20), Pointer(900, 740), Pointer(400, 2),
+         Pointer(401, 2), Pointer(399, 9), Press(Key::Escape)});
+
+    const auto& frame = Frame(0);
+    auto box = RectAt(frame, 266, 5);
+    ASSERT_TRUE(box);
+    ExpectRect(*box, 150, 300, 85, 85, 85);
+    std::vector<std::string> expected{"0",           "start: 200",     "end:   290 90",
+                                      "20-01 23-F2", "40-3F 43-00",    "60-00 63-00",
+                                      "80-00 83-00", "A0-57 B0-31/11", "C0-00",
+                                      "E0-00 E3-03", "extras: 10"};
+    for (int i = 0; i < 10; ++i)
+        expected.push_back("A0-6" + std::to_string(i) + " " + std::to_string(5 + i));
+    EXPECT_EQ(Texts(frame), expected);
+    for (const DrawCall& c : frame) {
+        if (c.kind != DrawCall::Kind::String || c.text == "0")
+            continue;
+        EXPECT_EQ(c.red + c.green + c.blue, 3 * 255) << c.text;
+    }
+    auto line = std::find_if(frame.begin(), frame.end(),
+                             [](const DrawCall& c) { return c.text == "end:   290 90"; });
+    EXPECT_EQ(line->x, 266);
+    EXPECT_EQ(line->y, 21);
+    auto extra = std::find_if(frame.begin(), frame.end(),
+                              [](const DrawCall& c) { return c.text == "A0-69 14"; });
+    EXPECT_EQ(extra->x, 274);
+    EXPECT_EQ(extra->y, 5 + 160 + 9 * 16); // the last extras run on below the box
+
+    // The bottom edge of the bar is outside: no hovered note, only the start tick.
+    EXPECT_EQ(Texts(Frame(1)), std::vector<std::string>{"0"});
+    // Near the right edge the box moves to x = 1000 - 150, near the bottom to y = 800 - 300.
+    EXPECT_TRUE(RectAt(Frame(2), 850, 20));
+    EXPECT_EQ(Texts(Frame(2)).at(1), "start: 0");
+    EXPECT_TRUE(RectAt(Frame(3), 850, 500));
+    EXPECT_EQ(Texts(Frame(3)).at(1), "start: 0");
+    // A zero-length note is hovered in its own pixel column only.
+    EXPECT_EQ(Texts(Frame(4)).at(1), "start: 400");
+    EXPECT_EQ(Texts(Frame(5)).size(), 1u);
+    EXPECT_EQ(Texts(Frame(6)).size(), 1u);
+}
+
+TEST_F(NoteViewerTest, DifferenceModeHeightsCountChangedRegisters) {
+    TTimbre plain; // all twelve fields 0: every one defined
+    TTimbre changed = plain;
+    changed.r20 = 1;
+    changed.rA0 = 2; // the frequency counts in the exact comparison
+    auto make = [](std::int32_t start, const TTimbre& timbre) {
+        auto note = MakeNote(start, start + 50);
+        note->timbre = timbre;
+        return note;
+    };
+    TNoteRows rows{{make(0, plain), make(100, plain), make(200, changed)}, {make(0, changed)}};
+    Run(rows, 1000, {Press(Key::Tab), Press(Key::Escape)});
+    ExpectBar(Frame(0), 0, 0, 50); // off: full height
+    const auto& frame = Frame(1);
+    auto first = RectAt(frame, 0, -1); // against all-undefined: 12 + 1 = 13 high
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->height, 13);
+    auto same = RectAt(frame, 100, 5); // no change: 1 high
+    ASSERT_TRUE(same);
+    EXPECT_EQ(same->height, 1);
+    EXPECT_EQ(same->width, 50);
+    auto two = RectAt(frame, 200, 4); // two changes: 3 high at 5 - 3 / 2
+    ASSERT_TRUE(two);
+    EXPECT_EQ(two->height, 3);
+    auto next = RectAt(frame, 0, 14); // the next row starts against all-undefined again
+    ASSERT_TRUE(next);
+    EXPECT_EQ(next->height, 13);
+
+    // Scrolled so that the first two notes end left of the window: they still set the
+    // comparison timbre, and the third bar keeps its height.
+    TViewerState state = InitialViewerState(1000, 800, rows.size(), 1000);
+    state.difference = true;
+    state.start = 160;
+    DrawNoteFrame(rows, state, -1000, -1000);
+    screen().Flip();
+    auto scrolled = RectAt(screen().frames.back(), 40, 4);
+    ASSERT_TRUE(scrolled);
+    EXPECT_EQ(scrolled->height, 3);
+}
+
+TEST_F(NoteViewerTest, F1CountsZeroLengthNotesOfAllRows) {
+    TNoteRows rows;
+    for (int r = 0; r < 60; ++r)
+        rows.push_back({MakeNote(0, 10)});
+    rows[0].push_back(MakeNote(20, 20));
+    rows[0].push_back(MakeNote(5000, 5000)); // right of the window
+    rows[59].push_back(MakeNote(30, 30));    // below the window
+    rows[59].push_back(MakeNote(40, 0));     // left open: not zero-length
+    // Tab pressed in the same frame as F1 is cleared before it is read.
+    Run(rows, 1000,
+        {ScriptedFrame{-1000, -1000, {Key::F1, Key::Tab}, {}, false}, Press(Key::F1),
+         Press(Key::Escape)});
+    EXPECT_EQ(screen().notices,
+              (std::vector<std::string>{"zero-length notes: 3", "zero-length notes: 3"}));
+    EXPECT_EQ(screen().clearKeysCalls, 2);
+    ExpectBar(Frame(1), 0, 0, 10); // difference mode still off
+}
+
+TEST_F(NoteViewerTest, F12EndsTheProgramAndEscapeOrCloseLeaves) {
+    TNoteRows rows{{MakeNote(0, 10)}};
+    screen().scripts.push_back({Pointer(0, 0), Press(Key::F12), Press(Key::Escape)});
+    try {
+        ViewNoteLists(rows, 100);
+        FAIL() << "F12 did not end the viewer";
+    } catch (const ImfError& error) {
+        EXPECT_EQ(error.Status(), 0);
+        EXPECT_EQ(error.Message(), "");
+    }
+    EXPECT_EQ(screen().frames.size(), 2u);
+
+    // A close request leaves after its frame; each call opens its own window and starts afresh.
+    screen().frames.clear();
+    Run(rows, 5000, {Press(Key::KeypadPlus), Press(Key::Tab), ScriptedFrame{0, 0, {}, {}, true}});
+    Run(rows, 5000, {Press(Key::Escape)});
+    EXPECT_EQ(screen().windowsOpened, 3);
+    ASSERT_EQ(screen().frames.size(), 4u);
+    ExpectBar(Frame(3), 0, 0, 2); // T = 5 again, difference mode off
+}

@@ -1,0 +1,261 @@
+#include "NoteViewer.h"
+
+#include "ImfError.h"
+#include "Keys.h"
+#include "RegisterMap.h"
+#include "Surface.h"
+
+#include <algorithm>
+#include <limits>
+#include <string>
+
+namespace {
+
+constexpr int kRowPitch = 15;     // rows are this far apart, from y = 0
+constexpr int kBarHeight = 10;    // a bar fills the top of its row band
+constexpr int kStatusHeight = 16; // the start tick S at the bottom of the window
+constexpr int kBoxWidth = 150;
+constexpr int kBoxHeight = 300;
+constexpr int kLinePitch = 16;
+constexpr std::int64_t kMaxTicks = std::numeric_limits<std::int32_t>::max();
+
+// Sums and products are formed in 64 bits and brought back into the 32-bit range, so that the
+// result is the plain 32-bit one wherever that does not overflow.
+std::int32_t Clamp32(std::int64_t value) {
+    return static_cast<std::int32_t>(
+        std::clamp<std::int64_t>(value, std::numeric_limits<std::int32_t>::min(), kMaxTicks));
+}
+
+// (length + W - 1) / W, at least 1: the scale that fits the whole song into the width.
+std::int32_t FittingScale(std::int32_t length, std::int32_t width) {
+    return std::max<std::int32_t>(1, Clamp32((std::int64_t{length} + width - 1) / width));
+}
+
+void UpdateScrollLimit(TViewerState& state) {
+    state.scrollLimit =
+        Clamp32(std::int64_t{state.length} - std::int64_t{state.width} * state.ticksPerPixel);
+}
+
+// The pixel column of a tick; division truncates towards zero.
+std::int64_t TickToX(std::int32_t tick, const TViewerState& state) {
+    return (std::int64_t{tick} - state.start) / state.ticksPerPixel;
+}
+
+std::string Hex(unsigned value) {
+    return RegHex(static_cast<std::uint8_t>(value & 0xFF));
+}
+std::string Dec(std::int64_t value) {
+    return std::to_string(value);
+}
+
+void SetWhite() {
+    Screen().SetColor(255, 255, 255);
+}
+
+// The register settings of the hovered note, in a grey box beside the pointer, moved inside
+// the window near its right and bottom edges; the extras list may run on below the box.
+void DrawInfoBox(const TNote& note, const TViewerState& state, int px, int py) {
+    Surface& screen = Screen();
+    int x = px + 16;
+    int y = py;
+    if (x + kBoxWidth > state.width)
+        x = state.width - kBoxWidth;
+    if (y + kBoxHeight > state.height)
+        y = state.height - kBoxHeight;
+    screen.SetColor(85, 85, 85);
+    screen.DrawRect(x, y, kBoxWidth, kBoxHeight);
+    SetWhite();
+    const TTimbre& t = note.timbre;
+    const std::string lines[] = {
+        "start: " + Dec(note.starttime),
+        "end:   " + Dec(note.endtime) + " " + Dec(std::int64_t{note.endtime} - note.starttime),
+        "20-" + Hex(t.r20) + " 23-" + Hex(t.r23),
+        "40-" + Hex(t.r40) + " 43-" + Hex(t.r43),
+        "60-" + Hex(t.r60) + " 63-" + Hex(t.r63),
+        "80-" + Hex(t.r80) + " 83-" + Hex(t.r83),
+        "A0-" + Hex(t.rA0) + " B0-" + Hex(note.startval) + "/" + Hex(note.endval),
+        "C0-" + Hex(t.rC0),
+        "E0-" + Hex(t.rE0) + " E3-" + Hex(t.rE3),
+        "extras: " + Dec(static_cast<std::int64_t>(note.extras.size())),
+    };
+    int lineY = y;
+    for (const std::string& line : lines) {
+        screen.DrawString(line, x, lineY);
+        lineY += kLinePitch;
+    }
+    lineY = y + 160;
+    for (const InstructionRef& extra : note.extras) {
+        if (!extra)
+            continue;
+        screen.DrawString(Hex(extra->reg) + "-" + Hex(extra->val) + " " +
+                              Dec(std::int64_t{extra->globaltime} - note.starttime),
+                          x + 8, lineY);
+        lineY += kLinePitch;
+    }
+}
+
+// Draws the visible part of one row at y; sets `hovered` to the last note under the pointer.
+void DrawRow(const TNoteList& row, const TViewerState& state, int y, int px, int py,
+             const TNote*& hovered) {
+    Surface& screen = Screen();
+    // The first note is compared with an all-undefined timbre; notes left of the window still
+    // take their turn, so a bar's height does not depend on scrolling.
+    TTimbre previous;
+    previous.InitUndefined();
+    for (const NoteRef& note : row) {
+        if (!note)
+            continue;
+        std::int64_t x1 = TickToX(note->starttime, state);
+        std::int64_t x2 = TickToX(note->endtime, state);
+        if (x2 < 0) {
+            previous = note->timbre;
+            continue;
+        }
+        if (x1 <= px && px <= x2 && y <= py && py < y + kBarHeight)
+            hovered = note.get();
+        float width = static_cast<float>(std::max<std::int64_t>(x2 - x1, 1));
+        if (!note->extras.empty())
+            screen.SetColor(85, 85, 255);
+        if (state.difference) {
+            int h = previous.Diff(note->timbre, 1) + 1;
+            screen.DrawRect(static_cast<float>(x1), static_cast<float>(y + 5 - h / 2), width,
+                            static_cast<float>(h));
+            previous = note->timbre;
+        } else {
+            screen.DrawRect(static_cast<float>(x1), static_cast<float>(y), width, kBarHeight);
+        }
+        screen.SetColor(255, 0, 0);
+        screen.DrawRect(static_cast<float>(x1), static_cast<float>(y + 4), 1, 2);
+        SetWhite();
+        if (x2 >= state.width)
+            break;
+    }
+}
+
+} // namespace
+
+TViewerState InitialViewerState(std::int32_t width, std::int32_t height, std::size_t rowCount,
+                                std::int32_t length) {
+    TViewerState state;
+    state.width = std::max<std::int32_t>(width, 1); // a zero-width window must not divide by 0
+    state.height = height;
+    state.length = length;
+    state.ticksPerPixel = FittingScale(length, state.width);
+    UpdateScrollLimit(state);
+    std::int64_t visibleRows = (std::int64_t{height} - kStatusHeight) / kRowPitch;
+    state.lastFirstRow =
+        Clamp32(std::max<std::int64_t>(0, static_cast<std::int64_t>(rowCount) - visibleRows));
+    return state;
+}
+
+const TNote* DrawNoteFrame(const TNoteRows& rows, const TViewerState& state, int px, int py) {
+    Surface& screen = Screen();
+    const TNote* hovered = nullptr;
+    screen.Cls();
+    SetWhite();
+    screen.DrawString(Dec(state.start), 0, static_cast<float>(state.height - kStatusHeight));
+    int y = 0;
+    int counter = 0;
+    for (const TNoteList& row : rows) {
+        ++counter;
+        if (counter <= state.firstRow)
+            continue;
+        DrawRow(row, state, y, px, py, hovered);
+        y += kRowPitch;
+        if (y >= state.height - kStatusHeight)
+            break;
+    }
+    if (hovered)
+        DrawInfoBox(*hovered, state, px, py);
+    return hovered;
+}
+
+int CountZeroLengthNotes(const TNoteRows& rows) {
+    int count = 0;
+    for (const TNoteList& row : rows)
+        for (const NoteRef& note : row)
+            if (note && note->starttime == note->endtime)
+                ++count;
+    return count;
+}
+
+bool HandleViewerKeys(const TNoteRows& rows, TViewerState& state) {
+    Surface& screen = Screen();
+    const std::int64_t step = std::int64_t{10} * state.ticksPerPixel;
+    if (screen.KeyHeld(Key::Left) && state.start > 0)
+        state.start = Clamp32(std::max<std::int64_t>(0, state.start - step));
+    if (screen.KeyHeld(Key::Right) && state.start < state.scrollLimit)
+        state.start = Clamp32(state.start + step);
+    if (screen.KeyPresses(Key::Up) > 0 && state.firstRow > 0)
+        --state.firstRow;
+    if (screen.KeyPresses(Key::Down) > 0 && state.firstRow < state.lastFirstRow)
+        ++state.firstRow;
+    if (screen.KeyPresses(Key::KeypadMinus) > 0) {
+        // Zooming out stops where twice the scale across the window, W * 2T, would pass the
+        // largest 32-bit integer: T and L then stay positive 32-bit numbers. The window shows
+        // about 2^31 ticks at that point, far beyond the length of any song.
+        if (std::int64_t{state.width} * 2 * state.ticksPerPixel <= kMaxTicks)
+            state.ticksPerPixel *= 2;
+        UpdateScrollLimit(state);
+    }
+    if (screen.KeyPresses(Key::KeypadPlus) > 0) {
+        state.ticksPerPixel = std::max<std::int32_t>(1, state.ticksPerPixel / 2);
+        UpdateScrollLimit(state);
+    }
+    if (screen.KeyPresses(Key::Home) > 0)
+        state.start = 0;
+    if (screen.KeyPresses(Key::End) > 0)
+        state.start = std::max<std::int32_t>(0, state.scrollLimit);
+    if (screen.KeyPresses(Key::KeypadMultiply) > 0) {
+        state.start = 0;
+        state.ticksPerPixel = FittingScale(state.length, state.width);
+        UpdateScrollLimit(state);
+    }
+    if (screen.KeyPresses(Key::F1) > 0) {
+        screen.Notify("zero-length notes: " + Dec(CountZeroLengthNotes(rows)), 0);
+        screen.ClearKeys();
+    }
+    if (screen.KeyPresses(Key::Tab) > 0)
+        state.difference = !state.difference;
+    if (screen.KeyPresses(Key::F12) > 0) {
+        screen.CloseWindow();
+        throw ImfError::Exit(0);
+    }
+    return screen.KeyPresses(Key::Escape) > 0;
+}
+
+int ViewNoteLists(const TNoteRows& rows, std::int32_t length) {
+    Surface& screen = Screen();
+    screen.OpenWindow(screen.ScreenWidth() - 80, screen.ScreenHeight() - 80, 60);
+    TViewerState state =
+        InitialViewerState(screen.WindowWidth(), screen.WindowHeight(), rows.size(), length);
+    for (;;) {
+        int px = screen.PointerX();
+        int py = screen.PointerY();
+        DrawNoteFrame(rows, state, px, py);
+        screen.Flip();
+        bool escape = HandleViewerKeys(rows, state);
+        if (screen.CloseRequested() == 1 || escape)
+            break;
+    }
+    screen.CloseWindow();
+    return 0;
+}
+
+int View(const TImfSong& song) {
+    std::int32_t length = 0;
+    TNoteRows rows = ChannelRows(song, length);
+    return ViewNoteLists(rows, length);
+}
+
+int ViewNotes(const TImfSong& song) {
+    std::int32_t length = 0;
+    TNoteRows rows = VoiceRows(song, length);
+    return ViewNoteLists(rows, length);
+}
+
+int ViewTracks(const TTrackList& tracks) {
+    std::int32_t length = 0;
+    TNoteRows rows = TrackRows(tracks, length);
+    return ViewNoteLists(rows, length);
+}

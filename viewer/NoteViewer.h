@@ -1,0 +1,48 @@
+// The note-list viewer: a window of notes as bars on a time line, one row per list of notes.
+#pragma once
+
+#include "ImfSong.h"
+#include "NoteRows.h"
+#include "Track.h"
+
+#include <cstdint>
+
+// The state of one viewer window; every window starts afresh from InitialViewerState. All
+// quantities are 32-bit ticks, pixels or row counts; a tick t lies at x = (t - start) / scale,
+// truncated towards zero, so notes left of the window get negative x.
+struct TViewerState {
+    std::int32_t width = 1;         // W: client width, read once after opening
+    std::int32_t height = 0;        // H: client height
+    std::int32_t length = 0;        // the right end of the time line, in ticks
+    std::int32_t start = 0;         // S: tick at the left edge
+    std::int32_t ticksPerPixel = 1; // T
+    std::int32_t scrollLimit = 0;   // L = length - W * T; Right and End stop there (may be < 0)
+    std::int32_t firstRow = 0;      // F: rows scrolled off the top
+    std::int32_t lastFirstRow = 0;  // upper bound of F: the last row is then visible
+    bool difference = false;        // bar height shows timbre changes against the previous note
+};
+
+// The whole song fitted to the width, at tick 0, on the first row.
+TViewerState InitialViewerState(std::int32_t width, std::int32_t height, std::size_t rowCount,
+                                std::int32_t length);
+
+// Draws one frame of rows (not shown yet) with the pointer at (px, py); returns the note under
+// the pointer, if any, for which it has drawn the info box.
+const TNote* DrawNoteFrame(const TNoteRows& rows, const TViewerState& state, int px, int py);
+
+// Answers the keys of one frame; returns true when Escape asks to leave. F12 ends the program.
+bool HandleViewerKeys(const TNoteRows& rows, TViewerState& state);
+
+// Number of notes in all rows whose start equals their end.
+int CountZeroLengthNotes(const TNoteRows& rows);
+
+// Opens a window over the rows and runs until Escape or a close request; returns 0. F12 raises
+// ImfError::Exit(0): the program ends at once and nothing is saved.
+int ViewNoteLists(const TNoteRows& rows, std::int32_t length);
+
+// The song's notes rebuilt from its ten channel lists, one row per list.
+int View(const TImfSong& song);
+// The song's interpreted notes, one row per voice.
+int ViewNotes(const TImfSong& song);
+// The optimizer's tracks, one row per track.
+int ViewTracks(const TTrackList& tracks);
