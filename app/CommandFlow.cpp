@@ -6,6 +6,7 @@
 #include "KmfFile.h"
 #include "NoteViewer.h"
 #include "Optimize.h"
+#include "SongRender.h"
 #include "Surface.h"
 
 #include <cstdint>
@@ -36,13 +37,14 @@ int ImfprocMain(int argc, char** argv) {
 
     TImfSong song;
     LoadFile(song, path);
-    ViewNotes(song);
-    View(song);
+    const int tickRate = SongTickRate(path, 0); // for playing the song in the viewers
+    ViewNotes(song, tickRate);
+    View(song, tickRate);
     std::uint16_t rate = GetKMFRate(path);
     PrintLine("song has " + std::to_string(song.CountUniqueTimbres()) + " unique timbres");
     int removed = Optimize(song, 1, -1, 1, 0, [](const TTrackList& tracks) { ViewTracks(tracks); });
     PrintLine("optimization removed " + std::to_string(removed) + " instructions");
-    View(song);
+    View(song, tickRate);
     if (rate > 0)
         SaveKMF(song, OptimizedPath(path, true), rate);
     else

@@ -3,6 +3,7 @@
 #include "ImfError.h"
 #include "KmfFile.h"
 #include "Opl2Chip.h"
+#include "SongStream.h"
 
 #include <algorithm>
 #include <cctype>
@@ -14,10 +15,6 @@ constexpr int kWlfTickRate = 700;
 // Two hours of samples take 716 MB; a longer render is a broken song rather than music.
 constexpr std::int64_t kLongestRenderSeconds = 2 * 60 * 60;
 
-void RenderUntil(Opl2Chip& chip, SampleBuffer& samples, std::int64_t end) {
-    while (static_cast<std::int64_t>(samples.size()) < end)
-        samples.push_back(chip.Sample());
-}
 } // namespace
 
 std::int64_t SampleOfTick(std::int64_t tick, int tickRate) {
@@ -37,15 +34,9 @@ SampleBuffer RenderWrites(const std::vector<TimedWrite>& writes, int tickRate,
         throw ImfError("ERROR: song too long to render: " +
                        std::to_string(end / Opl2Chip::kSampleRate) + " seconds");
 
-    Opl2Chip chip;
     SampleBuffer samples;
     samples.reserve(static_cast<std::size_t>(end));
-    for (const TimedWrite& write : writes) {
-        // A write earlier than the samples already made is applied now: time cannot run back.
-        RenderUntil(chip, samples, SampleOfTick(std::max(write.time, 0), tickRate));
-        chip.Write(write.reg, write.val);
-    }
-    RenderUntil(chip, samples, end);
+    SongStream(writes, tickRate).RenderUntil(samples, end);
     return samples;
 }
 

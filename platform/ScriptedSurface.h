@@ -36,15 +36,23 @@ public:
     // Frames of each window to be opened, one script per window, taken in order by OpenWindow.
     // A window whose script runs out is closed as if by the user.
     std::deque<std::vector<ScriptedFrame>> scripts;
-    std::deque<std::string> fileAnswers;    // answers of RequestFile, "" once exhausted
+    std::deque<std::string> fileAnswers; // answers of RequestFile, "" once exhausted
+    bool audioDevice = true;             // whether QueueSamples finds a device
 
     // --- what happened ---
     std::string title;
-    std::vector<std::string> notices;       // Notify texts, in order
+    std::vector<std::string> notices;          // Notify texts, in order
     std::vector<std::vector<DrawCall>> frames; // draw calls of every shown frame
     int windowsOpened = 0;
     int windowsClosed = 0;
     int clearKeysCalls = 0;
+    // The sound stream: samples queued since it started, samples heard (each Flip hears a
+    // frame's worth, at most what was queued), and how often it was stopped.
+    std::int64_t queuedSamples = 0;
+    std::int64_t playedSamples = 0;
+    int soundStarts = 0;
+    int soundStops = 0;
+    int sampleRate = 0;
 
     void SetTitle(const std::string& text) override { title = text; }
     int ScreenWidth() override { return screenWidth_; }
@@ -67,6 +75,9 @@ public:
     void Notify(const std::string& text, int) override { notices.push_back(text); }
     std::string RequestFile(const std::string& title, const std::string& filter, int save,
                             const std::string& startPath) override;
+    bool QueueSamples(const std::int16_t* samples, std::size_t count, int rate) override;
+    std::int64_t PlayedSamples() override { return playedSamples; }
+    void StopSamples() override;
 
 private:
     const ScriptedFrame* FrameAt(std::size_t index) const;
@@ -74,10 +85,11 @@ private:
     int screenWidth_, screenHeight_;
     int width_ = 0, height_ = 0;
     int red_ = 255, green_ = 255, blue_ = 255;
+    int frameRate_ = 60;
     std::vector<ScriptedFrame> script_; // frames of the open window
-    std::size_t flips_ = 0;          // frames shown in the open window
+    std::size_t flips_ = 0;             // frames shown in the open window
     bool closeReported_ = false;
-    std::vector<DrawCall> current_;  // draw calls since the last Cls
+    std::vector<DrawCall> current_; // draw calls since the last Cls
     std::map<int, int> pressed_;
     std::vector<int> held_;
 };

@@ -1,6 +1,8 @@
 // The display and input surface: one window, filled rectangles, text, polled input, dialogs.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -41,8 +43,20 @@ public:
     // A modal message box; returns when dismissed. Flag 0: information, 1: warning.
     virtual void Notify(const std::string& text, int warning) = 0;
     // A file dialog; the chosen path, or "" when cancelled.
-    virtual std::string RequestFile(const std::string& title, const std::string& filter,
-                                    int save, const std::string& startPath) = 0;
+    virtual std::string RequestFile(const std::string& title, const std::string& filter, int save,
+                                    const std::string& startPath) = 0;
+
+    // Sound: one stream of mono 16-bit samples. QueueSamples appends samples to the stream,
+    // starting it when nothing plays; it returns false when there is no audio device, and then
+    // nothing is heard. Backends without sound keep these defaults.
+    virtual bool QueueSamples(const std::int16_t* /*samples*/, std::size_t /*count*/,
+                              int /*sampleRate*/) {
+        return false;
+    }
+    // Samples of the stream heard since it started; 0 when nothing plays.
+    virtual std::int64_t PlayedSamples() { return 0; }
+    // Stops the stream and drops what is still queued.
+    virtual void StopSamples() {}
 };
 
 // The installed backend: the one piece of global state of the system. Until a program installs

@@ -4,6 +4,7 @@
 #include "Keys.h"
 #include "RegisterMap.h"
 #include "Surface.h"
+#include "WriteOrder.h"
 
 #include <algorithm>
 #include <limits>
@@ -18,6 +19,14 @@ constexpr int kBoxWidth = 150;
 constexpr int kBoxHeight = 300;
 constexpr int kLinePitch = 16;
 constexpr std::int64_t kMaxTicks = std::numeric_limits<std::int32_t>::max();
+// The line at the tick being heard, and the bottom line's notice when nothing can be heard
+// (right of the start tick, which takes at most 11 characters).
+struct Colour {
+    int red, green, blue;
+};
+constexpr Colour kPlaybackLine = {0, 255, 0};
+constexpr const char* kNoAudioDevice = "no audio device: playing silently";
+constexpr float kStatusNoticeX = 12 * 8;
 
 // Sums and products are formed in 64 bits and brought back into the 32-bit range, so that the
 // result is the plain 32-bit one wherever that does not overflow.
@@ -224,34 +233,74 @@ bool HandleViewerKeys(const TNoteRows& rows, TViewerState& state) {
     return screen.KeyPresses(Key::Escape) > 0;
 }
 
-int ViewNoteLists(const TNoteRows& rows, std::int32_t length) {
+namespace {
+// While playing, the window follows the tick being heard: once it leaves the window, the
+// window starts at it.
+void FollowPlayback(TViewerState& state, std::int32_t tick) {
+    std::int64_t span = std::int64_t{state.width} * state.ticksPerPixel;
+    if (tick < state.start || tick >= state.start + span)
+        state.start = tick;
+}
+
+// The thin line at the tick being heard, above the bottom line.
+void DrawPlaybackLine(const TViewerState& state, std::int32_t tick) {
+    Surface& screen = Screen();
+    screen.SetColor(kPlaybackLine.red, kPlaybackLine.green, kPlaybackLine.blue);
+    screen.DrawRect(static_cast<float>(TickToX(tick, state)), 0, 1,
+                    static_cast<float>(state.height - kStatusHeight));
+    SetWhite();
+}
+} // namespace
+
+int ViewNoteLists(const TNoteRows& rows, std::int32_t length, ViewerPlayback* playback) {
     Surface& screen = Screen();
     screen.OpenWindow(screen.ScreenWidth() - 80, screen.ScreenHeight() - 80, 60);
     TViewerState state =
         InitialViewerState(screen.WindowWidth(), screen.WindowHeight(), rows.size(), length);
+    bool noDevice = false;
     for (;;) {
         int px = screen.PointerX();
         int py = screen.PointerY();
+        if (playback && playback->Playing()) {
+            playback->Feed();
+            if (playback->Playing())
+                FollowPlayback(state, playback->HeardTick());
+        }
         DrawNoteFrame(rows, state, px, py);
+        if (playback && playback->Playing())
+            DrawPlaybackLine(state, playback->HeardTick());
+        if (noDevice)
+            screen.DrawString(kNoAudioDevice, kStatusNoticeX,
+                              static_cast<float>(state.height - kStatusHeight));
         screen.Flip();
         bool escape = HandleViewerKeys(rows, state);
+        if (playback && screen.KeyPresses(Key::Space) > 0) {
+            if (playback->Playing())
+                playback->Stop();
+            else
+                noDevice = !playback->Start(state.start);
+        }
         if (screen.CloseRequested() == 1 || escape)
             break;
     }
+    if (playback)
+        playback->Stop();
     screen.CloseWindow();
     return 0;
 }
 
-int View(const TImfSong& song) {
+int View(const TImfSong& song, int tickRate) {
     std::int32_t length = 0;
     TNoteRows rows = ChannelRows(song, length);
-    return ViewNoteLists(rows, length);
+    ViewerPlayback playback(MergeChannelLists(song), tickRate, length);
+    return ViewNoteLists(rows, length, &playback);
 }
 
-int ViewNotes(const TImfSong& song) {
+int ViewNotes(const TImfSong& song, int tickRate) {
     std::int32_t length = 0;
     TNoteRows rows = VoiceRows(song, length);
-    return ViewNoteLists(rows, length);
+    ViewerPlayback playback(MergeChannelLists(song), tickRate, length);
+    return ViewNoteLists(rows, length, &playback);
 }
 
 int ViewTracks(const TTrackList& tracks) {

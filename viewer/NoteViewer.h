@@ -4,6 +4,7 @@
 #include "ImfSong.h"
 #include "NoteRows.h"
 #include "Track.h"
+#include "ViewerPlayback.h"
 
 #include <cstdint>
 
@@ -37,12 +38,18 @@ bool HandleViewerKeys(const TNoteRows& rows, TViewerState& state);
 int CountZeroLengthNotes(const TNoteRows& rows);
 
 // Opens a window over the rows and runs until Escape or a close request; returns 0. F12 raises
-// ImfError::Exit(0): the program ends at once and nothing is saved.
-int ViewNoteLists(const TNoteRows& rows, std::int32_t length);
+// ImfError::Exit(0): the program ends at once and nothing is saved. With a playback, Space
+// starts playing from the window's start tick and stops again; while it plays, a thin line
+// marks the tick being heard and the window follows it.
+int ViewNoteLists(const TNoteRows& rows, std::int32_t length, ViewerPlayback* playback = nullptr);
 
-// The song's notes rebuilt from its ten channel lists, one row per list.
-int View(const TImfSong& song);
-// The song's interpreted notes, one row per voice.
-int ViewNotes(const TImfSong& song);
+// The tick rate of songs whose file does not say otherwise.
+constexpr int kViewerTickRate = 560;
+
+// The song's notes rebuilt from its ten channel lists, one row per list; Space plays the song
+// at `tickRate` ticks per second.
+int View(const TImfSong& song, int tickRate = kViewerTickRate);
+// The song's interpreted notes, one row per voice; Space plays the song.
+int ViewNotes(const TImfSong& song, int tickRate = kViewerTickRate);
 // The optimizer's tracks, one row per track.
 int ViewTracks(const TTrackList& tracks);

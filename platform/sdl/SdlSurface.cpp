@@ -20,7 +20,58 @@ SdlSurface::SdlSurface() {
 
 SdlSurface::~SdlSurface() {
     CloseWindow();
+    if (audio_ != 0) {
+        SDL_CloseAudioDevice(audio_);
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    }
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+bool SdlSurface::QueueSamples(const std::int16_t* samples, std::size_t count, int sampleRate) {
+    if (audio_ != 0 && audioRate_ != sampleRate) {
+        SDL_CloseAudioDevice(audio_);
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        audio_ = 0;
+    }
+    if (audio_ == 0 && !audioFailed_) {
+        SDL_AudioSpec want{};
+        want.freq = sampleRate;
+        want.format = AUDIO_S16SYS;
+        want.channels = 1;
+        want.samples = 1024;
+        // SDL converts to whatever the device plays, so the samples keep their own rate.
+        if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
+            audio_ = SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, 0);
+            if (audio_ == 0)
+                SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        }
+        audioFailed_ = audio_ == 0;
+        audioRate_ = sampleRate;
+        queuedSamples_ = 0;
+    }
+    if (audio_ == 0)
+        return false;
+    if (SDL_QueueAudio(audio_, samples, static_cast<std::uint32_t>(count * sizeof(std::int16_t))) !=
+        0)
+        return false;
+    queuedSamples_ += static_cast<std::int64_t>(count);
+    SDL_PauseAudioDevice(audio_, 0);
+    return true;
+}
+
+std::int64_t SdlSurface::PlayedSamples() {
+    if (audio_ == 0)
+        return 0;
+    return queuedSamples_ -
+           static_cast<std::int64_t>(SDL_GetQueuedAudioSize(audio_) / sizeof(std::int16_t));
+}
+
+void SdlSurface::StopSamples() {
+    if (audio_ == 0)
+        return;
+    SDL_PauseAudioDevice(audio_, 1);
+    SDL_ClearQueuedAudio(audio_);
+    queuedSamples_ = 0;
 }
 
 void SdlSurface::SetTitle(const std::string& title) {

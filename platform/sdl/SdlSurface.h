@@ -47,6 +47,10 @@ public:
     std::string RequestFile(const std::string& title, const std::string& filter, int save,
                             const std::string& startPath) override;
 
+    bool QueueSamples(const std::int16_t* samples, std::size_t count, int sampleRate) override;
+    std::int64_t PlayedSamples() override;
+    void StopSamples() override;
+
 private:
     void ProcessEvents();
     void CreateFontTexture();
@@ -62,6 +66,12 @@ private:
     std::set<int> held_;
     int pointerX_ = 0, pointerY_ = 0;
     bool closeRequested_ = false;
+    // The audio device, opened on the first sound at its rate (0: none open); a device that
+    // cannot be opened is not asked for again.
+    std::uint32_t audio_ = 0;
+    int audioRate_ = 0;
+    bool audioFailed_ = false;
+    std::int64_t queuedSamples_ = 0; // samples queued since the stream started
 };
 
 // The SDL backend, ready to be installed with InstallSurface; null when the environment names no

@@ -1,0 +1,36 @@
+// A song played piece by piece from any tick: the samples of a render, made as they are needed.
+#pragma once
+
+#include "Opl2Chip.h"
+#include "WriteOrder.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+// Plays time-ordered writes (times in ticks, real register numbers) through a freshly reset
+// chip: all writes of a tick are applied in order before the tick's first sample. Started at a
+// later tick, the writes before it are applied at once, without samples, so the chip holds
+// the song's settings there (notes already sounding start their envelopes afresh).
+class SongStream {
+public:
+    SongStream(const std::vector<TimedWrite>& writes, int tickRate, std::int32_t startTick = 0);
+
+    // Appends samples to `out` until the stream's position reaches sample `end` (counted from
+    // the song's start, not from the start tick).
+    void RenderUntil(std::vector<std::int16_t>& out, std::int64_t end);
+
+    // The next sample's position, counted from the song's start.
+    std::int64_t Position() const { return position_; }
+    // The first sample of the start tick.
+    std::int64_t StartSample() const { return startSample_; }
+    int TickRate() const { return tickRate_; }
+
+private:
+    const std::vector<TimedWrite>& writes_;
+    int tickRate_;
+    std::size_t next_ = 0;
+    std::int64_t startSample_ = 0;
+    std::int64_t position_ = 0;
+    Opl2Chip chip_;
+};
