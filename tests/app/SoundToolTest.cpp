@@ -5,11 +5,12 @@
 #include "OptimizeModes.h"
 #include "RepeatedWrites.h"
 #include "RunProgram.h"
+#include "SongFeed.h"
 #include "SongFile.h"
 #include "SongRender.h"
+#include "SongWrites.h"
 #include "SoundCompare.h"
 #include "TestSupport.h"
-#include "WriteOrder.h"
 
 #include <gtest/gtest.h>
 
@@ -26,17 +27,9 @@ namespace {
 Bytes OneNote(std::uint8_t fnumLow) {
     Bytes song = {0, 0, 0, 0};
     for (int pass = 0; pass < 2; ++pass) {
-        for (auto [reg, val] :
-             std::initializer_list<std::pair<std::uint8_t, std::uint8_t>>{{0x20, 0x21},
-                                                                          {0x23, 0x21},
-                                                                          {0x40, 0x3F},
-                                                                          {0x43, 0x00},
-                                                                          {0x60, 0xF0},
-                                                                          {0x63, 0xF0},
-                                                                          {0x80, 0x07},
-                                                                          {0x83, 0x07},
-                                                                          {0xA0, fnumLow}})
+        for (auto [reg, val] : testsupport::kToneTimbre)
             song.insert(song.end(), {reg, val, 0, 0});
+        song.insert(song.end(), {0xA0, fnumLow, 0, 0});
     }
     song.insert(song.end(), {0xB0, 0x32, 0x18, 0x01}); // key on, 280 ticks
     song.insert(song.end(), {0xB0, 0x12, 0x18, 0x01}); // key off, 280 ticks
@@ -52,12 +45,6 @@ std::uint32_t Long(const Bytes& bytes, std::size_t at) {
            static_cast<std::uint32_t>(bytes[at + 3]) << 24;
 }
 
-std::vector<std::tuple<int, int, int>> Writes(const TImfSong& song) {
-    std::vector<std::tuple<int, int, int>> writes;
-    for (const TimedWrite& w : MergeChannelLists(song))
-        writes.emplace_back(w.time, w.reg, w.val);
-    return writes;
-}
 } // namespace
 
 TEST(SoundTool, RenderWritesTheWholeSongAsWav) {
@@ -176,7 +163,7 @@ bool HasTwin(const std::filesystem::path& path, const CorpusSong& song) {
         return false;
     CorpusSong other = Load(twin);
     return other.rate == song.rate && other.loaded.song.globaltime == song.loaded.song.globaltime &&
-           Writes(other.loaded.song) == Writes(song.loaded.song);
+           testsupport::SongWrites(other.loaded.song) == testsupport::SongWrites(song.loaded.song);
 }
 
 class CorpusSound : public testing::TestWithParam<std::filesystem::path> {};

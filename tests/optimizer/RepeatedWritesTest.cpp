@@ -2,7 +2,7 @@
 #include "RepeatedWrites.h"
 #include "ImfFile.h"
 #include "SongFeed.h"
-#include "WriteOrder.h"
+#include "SongWrites.h"
 
 #include <gtest/gtest.h>
 
@@ -12,16 +12,8 @@
 
 using testsupport::Feed;
 
-namespace {
-using Write = std::tuple<int, int, int>; // time, real register, value
-
-std::vector<Write> Writes(const TImfSong& song) {
-    std::vector<Write> writes;
-    for (const TimedWrite& w : MergeChannelLists(song))
-        writes.emplace_back(w.time, w.reg, w.val);
-    return writes;
-}
-} // namespace
+using Write = testsupport::TimedWriteTuple;
+using testsupport::SongWrites;
 
 TEST(RepeatedWrites, OnlyValuesTheRegisterAlreadyHoldsGo) {
     TImfSong song;
@@ -40,14 +32,14 @@ TEST(RepeatedWrites, OnlyValuesTheRegisterAlreadyHoldsGo) {
     std::int64_t before = song.InstructionCount();
     EXPECT_EQ(DropRepeatedWrites(song), 3);
     EXPECT_EQ(song.InstructionCount(), before - 3);
-    EXPECT_EQ(Writes(song), (std::vector<Write>{{0, 0x04, 0x60},
-                                                {0, 0x04, 0x60},
-                                                {0, 0x20, 0x00},
-                                                {3, 0x21, 0x00},
-                                                {3, 0x20, 0x01},
-                                                {3, 0xA0, 0x44},
-                                                {3, 0xB0, 0x31},
-                                                {13, 0xB0, 0x11}}));
+    EXPECT_EQ(SongWrites(song), (std::vector<Write>{{0, 0x04, 0x60},
+                                                    {0, 0x04, 0x60},
+                                                    {0, 0x20, 0x00},
+                                                    {3, 0x21, 0x00},
+                                                    {3, 0x20, 0x01},
+                                                    {3, 0xA0, 0x44},
+                                                    {3, 0xB0, 0x31},
+                                                    {13, 0xB0, 0x11}}));
     EXPECT_EQ(song.globaltime, 20);
     // The saved file keeps the whole length: the delays add up to 20 ticks.
     std::vector<std::uint8_t> bytes = ImfBytes(song, 0);
@@ -75,13 +67,13 @@ TEST(RepeatedWrites, DecidesInTheOrderOfTheFile) {
     DropRepeatedWrites(song);
     std::vector<Write> expected;
     std::vector<std::uint16_t> image(256, 256);
-    for (const Write& w : Writes(copy)) {
+    for (const Write& w : SongWrites(copy)) {
         auto [time, reg, val] = w;
         if (image[reg] != val)
             expected.push_back(w);
         image[reg] = static_cast<std::uint16_t>(val);
     }
-    EXPECT_EQ(Writes(song), expected);
+    EXPECT_EQ(SongWrites(song), expected);
     EXPECT_EQ(std::count(expected.begin(), expected.end(), Write{2, 0xA6, 0x44}), 1);
     EXPECT_EQ(std::count(expected.begin(), expected.end(), Write{2, 0xA6, 0x45}), 1);
     EXPECT_EQ(std::count(expected.begin(), expected.end(), Write{4, 0xA6, 0x44}), 0);

@@ -5,8 +5,15 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <utility>
 
 namespace testsupport {
+
+// The timbre of a sustained tone on channel 0 as (register, value): the carrier at full
+// volume, the modulator silent, a quick attack and a release of about half a second.
+inline constexpr std::pair<std::uint8_t, std::uint8_t> kToneTimbre[] = {
+    {0x20, 0x21}, {0x23, 0x21}, {0x40, 0x3F}, {0x43, 0x00},
+    {0x60, 0xF0}, {0x63, 0xF0}, {0x80, 0x07}, {0x83, 0x07}};
 
 // One IMF-like record: the write, then the delay after it.
 struct Write {

@@ -18,17 +18,10 @@ protected:
         screen_ = surface.get();
         previous_ = InstallSurface(std::move(surface));
         // One note on channel 0 from tick 0 to tick 5600: ten seconds at 560 ticks a second.
-        testsupport::Feed(song, {{0x20, 0x21},
-                                 {0x23, 0x21},
-                                 {0x40, 0x3F},
-                                 {0x43, 0x00},
-                                 {0x60, 0xF0},
-                                 {0x63, 0xF0},
-                                 {0x80, 0x07},
-                                 {0x83, 0x07},
-                                 {0xA0, 0x44},
-                                 {0xB0, 0x32, 5600},
-                                 {0xB0, 0x12}});
+        song.InitRead();
+        for (auto [reg, val] : testsupport::kToneTimbre)
+            song.ProcessCommand(reg, val);
+        testsupport::FeedMore(song, {{0xA0, 0x44}, {0xB0, 0x32, 5600}, {0xB0, 0x12}});
     }
     void TearDown() override { InstallSurface(std::move(previous_)); }
 
