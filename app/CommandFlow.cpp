@@ -40,8 +40,7 @@ int ImfprocMain(int argc, char** argv) {
     View(song);
     std::uint16_t rate = GetKMFRate(path);
     PrintLine("song has " + std::to_string(song.CountUniqueTimbres()) + " unique timbres");
-    // VIEWER JOINS HERE: the viewer's ViewTracks as Optimize's track viewer.
-    int removed = Optimize(song, 1, -1, 1, 0);
+    int removed = Optimize(song, 1, -1, 1, 0, [](const TTrackList& tracks) { ViewTracks(tracks); });
     PrintLine("optimization removed " + std::to_string(removed) + " instructions");
     View(song);
     if (rate > 0)

@@ -8,6 +8,7 @@
 #include "WriteOrder.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 
 namespace {
@@ -15,6 +16,11 @@ constexpr std::uint16_t kKmfMagicLow = 0x4D4B;  // "KM"
 constexpr std::uint16_t kKmfMagicHigh = 0x1A46; // "F", 0x1A
 constexpr std::int32_t kMaxDelay = 65535;
 constexpr std::size_t kSamplePairs = 42;
+
+// A whole buffer's length as the readers count it.
+std::int32_t WholeLength(std::size_t size) {
+    return static_cast<std::int32_t>(std::min<std::size_t>(size, INT32_MAX));
+}
 
 // Headerless or with a length word: a plausible length word is followed by records whose
 // register/value words outweigh their delays. Leaves the reader at the first record and
@@ -38,7 +44,7 @@ std::int32_t DetectImfLayout(ByteReader& stream, std::uint16_t w, SongFileLayout
         }
     }
     stream.Seek(0);
-    return static_cast<std::int32_t>(std::min<std::size_t>(size, INT32_MAX));
+    return WholeLength(size);
 }
 
 // Writes the delay that ends the previous record; gaps above 65535 ticks become padding records
@@ -90,8 +96,7 @@ SongFileLayout LoadFile(TImfSong& song, const std::string& path) {
 int LoadImf(TImfSong& song, const std::string& path) {
     std::vector<std::uint8_t> bytes = ReadFileBytes(path);
     ByteReader stream(bytes);
-    ReadImfData(song, stream,
-                static_cast<std::int32_t>(std::min<std::size_t>(bytes.size(), INT32_MAX)));
+    ReadImfData(song, stream, WholeLength(bytes.size()));
     return 0;
 }
 

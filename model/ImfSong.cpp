@@ -1,8 +1,10 @@
 #include "ImfSong.h"
 
 #include "Console.h"
+#include "ImfError.h"
 #include "RegisterMap.h"
 
+#include <cstdint>
 #include <string>
 
 int TImfSong::InitRead() {
@@ -67,7 +69,12 @@ int TImfSong::ProcessCommand(std::uint8_t reg, std::uint8_t val) {
 }
 
 int TImfSong::ProcessPause(int ticks) {
-    globaltime += ticks;
+    // Song time is a signed 32-bit tick count: a file whose delays add up beyond it (more than
+    // 32,768 records of the longest delay) cannot be held, and is refused rather than wrapped.
+    std::int64_t time = std::int64_t{globaltime} + ticks;
+    if (time > INT32_MAX)
+        throw ImfError("ERROR: song longer than " + std::to_string(INT32_MAX) + " ticks");
+    globaltime = static_cast<std::int32_t>(time);
     return 0;
 }
 

@@ -94,6 +94,9 @@ TEST_F(CommandFlow, ImfSongIsReportedAndSavedBesideTheInput) {
     EXPECT_EQ(surface->title, "Quillfen's IMF Processor (Alpha Version 0.001)");
     EXPECT_EQ(surface->notices,
               std::vector<std::string>{"optimization ADDED 10 instructions\n--CANCELED--"});
+    // The notes, the channel lists, the tracks and the channel lists again.
+    EXPECT_EQ(surface->windowsOpened, 4);
+    EXPECT_EQ(surface->windowsClosed, 4);
     EXPECT_EQ(Files(), (std::vector<std::string>{"song.imf", "song_optimized.imf"}));
     EXPECT_EQ(ReadBytes(dir / "song_optimized.imf"), kImfSong);
 }

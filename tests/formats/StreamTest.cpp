@@ -102,6 +102,10 @@ TEST(FileBytes, FailedSavesRaiseAndLeaveTheFolderAsItWas) {
     std::string taken = (dir / "taken.kmf").string();
     EXPECT_EQ(MessageOf([&] { SaveKMF(song, taken, 560); }), "ERROR: cannot write file: " + taken);
     EXPECT_EQ(FolderEntries(dir.path()), std::vector<std::string>{"taken.kmf"});
+    // A folder where no one may create files, not even the superuser.
+    std::string refused = "/proc/imfproc-test-out.imf";
+    EXPECT_EQ(MessageOf([&] { SaveImf(song, refused, 0); }),
+              "ERROR: cannot write file: " + refused);
 
     // An error while the song is turned into records: the existing file stays whole.
     std::string kept = (dir / "kept.imf").string();

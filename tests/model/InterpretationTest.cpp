@@ -1,3 +1,4 @@
+#include "ImfError.h"
 #include "ImfSong.h"
 #include "SongFeed.h"
 
@@ -89,4 +90,18 @@ TEST(Interpretation, NotesStayInStartOrderAndOpenNotesKeepEndZero) {
     EXPECT_EQ(song.globaltime, 10);
     song.ProcessPause(0);
     EXPECT_EQ(song.globaltime, 10);
+}
+
+TEST(Interpretation, SongTimeBeyond32BitsIsRefused) {
+    TImfSong song;
+    song.InitRead();
+    song.ProcessPause(INT32_MAX - 5);
+    song.ProcessPause(5);
+    EXPECT_EQ(song.globaltime, INT32_MAX);
+    try {
+        song.ProcessPause(1);
+        FAIL() << "no error raised";
+    } catch (const ImfError& error) {
+        EXPECT_EQ(error.Message(), "ERROR: song longer than 2147483647 ticks");
+    }
 }

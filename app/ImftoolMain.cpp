@@ -1,0 +1,46 @@
+#include "ImftoolMain.h"
+
+#include "ToolArgs.h"
+#include "ToolCommands.h"
+
+#include <cstdio>
+#include <string>
+
+namespace {
+struct Subcommand {
+    const char* name;
+    const char* synopsis;
+    int (*run)(int argc, char** argv, int first);
+};
+
+constexpr Subcommand kSubcommands[] = {
+    {"optimize", "FILE... [-o OUT] [--reserved N] [--depth N] [--no-grouping] [--force]",
+     ToolOptimize},
+    {"info", "FILE", ToolInfo},
+    {"dump", "FILE", ToolDump},
+    {"convert", "IN OUT [--rate R] [--length-word]", ToolConvert},
+    {"tracks", "FILE DIR", ToolTracks},
+    {"volume", "IN OUT AMOUNT [--channel C]", ToolVolume},
+    {"swap", "IN OUT A B", ToolSwap},
+};
+
+std::string Usage() {
+    std::string usage = "usage: imftool COMMAND [ARGS...]   (imftool COMMAND --help for more)\n";
+    for (const Subcommand& command : kSubcommands)
+        usage += std::string("  imftool ") + command.name + " " + command.synopsis + "\n";
+    return usage;
+}
+} // namespace
+
+int ImftoolMain(int argc, char** argv) {
+    std::string name = argc > 1 ? argv[1] : "";
+    if (name == "--help" || name == "-h" || name == "help") {
+        std::fputs(Usage().c_str(), stdout);
+        return 0;
+    }
+    for (const Subcommand& command : kSubcommands) {
+        if (name == command.name)
+            return command.run(argc, argv, 2);
+    }
+    UsageError(name.empty() ? "no command given" : "unknown command " + name, Usage());
+}

@@ -1,0 +1,44 @@
+// Command-line parsing for imftool's subcommands: positional arguments, flags and options.
+#pragma once
+
+#include <initializer_list>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+// One option of a subcommand: "--depth" with a value, or a flag such as "--force".
+struct OptionSpec {
+    std::string name;
+    bool takesValue = false;
+};
+
+struct ToolArgs {
+    std::vector<std::string> positional;
+    std::map<std::string, std::string> values;
+    std::set<std::string> flags;
+    bool help = false;
+    std::string usage;
+
+    bool Has(const std::string& name) const { return flags.count(name) || values.count(name); }
+    // The option's value as an integer (a usage error if it is none), or `fallback` when it was
+    // not given.
+    int Int(const std::string& name, int fallback) const;
+    std::string Text(const std::string& name, const std::string& fallback) const;
+};
+
+// Parses argv[first..]; "--help" or "-h" sets `help`. An unknown option, a missing value or a
+// wrong number of positional arguments (outside minPositional..maxPositional) raises a usage
+// error: the message followed by the usage text, exit status 2.
+ToolArgs ParseToolArgs(int argc, char** argv, int first, std::initializer_list<OptionSpec> options,
+                       std::size_t minPositional, std::size_t maxPositional,
+                       const std::string& usage);
+
+// A usage error: message and usage on standard error, exit status 2.
+[[noreturn]] void UsageError(const std::string& message, const std::string& usage);
+
+// A whole decimal number, or a usage error naming what it was meant to be.
+int ParseInteger(const std::string& text, const std::string& what, const std::string& usage);
+
+// Writes a subcommand's help text to standard output; returns 0.
+int PrintHelp(const std::string& usage);

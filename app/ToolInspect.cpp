@@ -1,0 +1,137 @@
+// imftool info, dump and tracks: looking into a song without changing it.
+#include "Dump.h"
+#include "SongFile.h"
+#include "SplitTracks.h"
+#include "ToolArgs.h"
+#include "ToolCommands.h"
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+
+namespace {
+// Keeps standard output quiet for its lifetime: the split's warnings are not part of `info`.
+class QuietStandardOutput {
+public:
+    QuietStandardOutput() {
+        std::fflush(stdout);
+        saved_ = ::dup(STDOUT_FILENO);
+        std::FILE* null = std::fopen("/dev/null", "w");
+        if (saved_ >= 0 && null != nullptr)
+            ::dup2(::fileno(null), STDOUT_FILENO);
+        if (null != nullptr)
+            std::fclose(null);
+    }
+    ~QuietStandardOutput() {
+        std::fflush(stdout);
+        if (saved_ >= 0) {
+            ::dup2(saved_, STDOUT_FILENO);
+            ::close(saved_);
+        }
+    }
+    QuietStandardOutput(const QuietStandardOutput&) = delete;
+    QuietStandardOutput& operator=(const QuietStandardOutput&) = delete;
+
+private:
+    int saved_ = -1;
+};
+
+std::string LayoutText(const LoadedSong& loaded) {
+    switch (loaded.layout) {
+    case SongFileLayout::Kmf:
+        return "KMF, rate " + std::to_string(loaded.format.rate);
+    case SongFileLayout::ImfLengthWord:
+        return "IMF with length word";
+    case SongFileLayout::ImfHeaderless:
+        break;
+    }
+    return "IMF, headerless";
+}
+
+std::string VoiceName(int voice) {
+    if (voice < 9)
+        return "channel " + std::to_string(voice);
+    static const char* const kSlots[] = {
+        "percussion slot 0 (channel 6, operator 1)", "percussion slot 1 (channel 6, operator 2)",
+        "percussion slot 2 (channel 7, operator 1)", "percussion slot 3 (channel 7, operator 2)",
+        "percussion slot 4 (channel 8)"};
+    return kSlots[voice - 9];
+}
+} // namespace
+
+int ToolInfo(int argc, char** argv, int first) {
+    const std::string usage = "usage: imftool info FILE\n"
+                              "  Describes the song: format, writes, length, notes per voice,\n"
+                              "  timbres, rhythm mode and the tracks the optimizer would make.\n";
+    ToolArgs args = ParseToolArgs(argc, argv, first, {}, 1, 1, usage);
+    if (args.help)
+        return PrintHelp(usage);
+    LoadedSong loaded = LoadSong(args.positional[0]);
+    const TImfSong& song = loaded.song;
+
+    std::array<int, 14> notesPerVoice{};
+    for (const NoteRef& note : song.notes) {
+        if (note->oldvoice >= 0 && note->oldvoice < 14)
+            ++notesPerVoice[note->oldvoice];
+    }
+    bool rhythm = false;
+    for (const InstructionRef& instruction : song.channels[0])
+        rhythm = rhythm || (instruction->reg == 0xBD && (instruction->val & 0x20));
+    std::size_t tracks = 0;
+    {
+        QuietStandardOutput quiet;
+        tracks = SplitIntoTracks(song, 1).size();
+    }
+
+    std::printf("file: %s\n", args.positional[0].c_str());
+    std::printf("format: %s\n", LayoutText(loaded).c_str());
+    std::printf("writes: %d (%lld in the channel lists)\n", song.globalindex,
+                static_cast<long long>(song.InstructionCount()));
+    std::printf("length: %d ticks\n", song.globaltime);
+    std::printf("notes: %zu\n", song.notes.size());
+    for (int voice = 0; voice < 14; ++voice) {
+        if (notesPerVoice[voice] > 0)
+            std::printf("  %s: %d\n", VoiceName(voice).c_str(), notesPerVoice[voice]);
+    }
+    std::printf("unique timbres: %d\n", song.CountUniqueTimbres());
+    std::printf("rhythm mode: %s, up to %d rhythm changes per tick\n", rhythm ? "used" : "not used",
+                song.MaxRhythmChangesPerTick());
+    std::printf("tracks: %zu\n", tracks);
+    std::fflush(stdout);
+    return 0;
+}
+
+int ToolDump(int argc, char** argv, int first) {
+    const std::string usage = "usage: imftool dump FILE\n"
+                              "  Lists every write of the song's ten channel lists.\n";
+    ToolArgs args = ParseToolArgs(argc, argv, first, {}, 1, 1, usage);
+    if (args.help)
+        return PrintHelp(usage);
+    Dump(LoadSong(args.positional[0]).song);
+    return 0;
+}
+
+int ToolTracks(int argc, char** argv, int first) {
+    const std::string usage =
+        "usage: imftool tracks FILE DIR\n"
+        "  Splits the song into tracks as the optimizer does and writes each track alone, on\n"
+        "  channel 0 with the song's chip-wide writes, as DIR/track001.imf, track002.imf, ...\n";
+    ToolArgs args = ParseToolArgs(argc, argv, first, {}, 2, 2, usage);
+    if (args.help)
+        return PrintHelp(usage);
+    LoadedSong loaded = LoadSong(args.positional[0]);
+    TTrackList tracks = SplitIntoTracks(loaded.song, 1);
+    std::filesystem::path folder = args.positional[1];
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    for (std::size_t i = 0; i < tracks.size(); ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "track%03zu.imf", i + 1);
+        tracks[i]->SaveToImf((folder / name).string(), &loaded.song.channels[0]);
+    }
+    std::printf("%zu tracks written to %s\n", tracks.size(), folder.string().c_str());
+    std::fflush(stdout);
+    return 0;
+}

@@ -1,0 +1,125 @@
+// imftool optimize: the optimize step of imfproc for many files, without windows.
+#include "CommandFlow.h"
+#include "Console.h"
+#include "ImfError.h"
+#include "Optimize.h"
+#include "SongFile.h"
+#include "ToolArgs.h"
+#include "ToolCommands.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace {
+struct OptimizeSettings {
+    std::uint8_t reserved = 1;
+    int depth = -1;
+    int grouping = 1;
+    std::uint8_t force = 0;
+    std::string output; // for a single file; empty: beside the input
+};
+
+// What one file gave, for the closing table.
+struct FileOutcome {
+    std::string path;
+    bool failed = false;
+    std::int64_t writesBefore = 0, writesAfter = 0;
+    std::uintmax_t bytesBefore = 0, bytesAfter = 0;
+};
+
+// The steps of imfproc without its windows: load, report, optimise, report, save.
+FileOutcome OptimizeFile(const std::string& path, const OptimizeSettings& settings) {
+    FileOutcome outcome;
+    outcome.path = path;
+    LoadedSong input = LoadSong(path);
+    outcome.bytesBefore = std::filesystem::file_size(path);
+    outcome.writesBefore = input.song.InstructionCount();
+    PrintLine("song has " + std::to_string(input.song.CountUniqueTimbres()) + " unique timbres");
+    int removed =
+        Optimize(input.song, settings.reserved, settings.depth, settings.grouping, settings.force);
+    PrintLine("optimization removed " + std::to_string(removed) + " instructions");
+    outcome.writesAfter = input.song.InstructionCount();
+
+    SongFormat format;
+    format.kmf = input.format.rate > 0;
+    format.rate = input.format.rate;
+    std::string output =
+        settings.output.empty() ? OptimizedPath(path, format.kmf) : settings.output;
+    SaveSong(input.song, output, format);
+    outcome.bytesAfter = std::filesystem::file_size(output);
+    return outcome;
+}
+
+void PrintTable(const std::vector<FileOutcome>& outcomes) {
+    std::printf("%-40s %13s %12s %12s %11s\n", "file", "writes before", "writes after",
+                "bytes before", "bytes after");
+    for (const FileOutcome& o : outcomes) {
+        if (o.failed) {
+            std::printf("%-40s %13s\n", o.path.c_str(), "failed");
+            continue;
+        }
+        std::printf("%-40s %13lld %12lld %12ju %11ju\n", o.path.c_str(),
+                    static_cast<long long>(o.writesBefore), static_cast<long long>(o.writesAfter),
+                    o.bytesBefore, o.bytesAfter);
+    }
+    std::fflush(stdout);
+}
+} // namespace
+
+int ToolOptimize(int argc, char** argv, int first) {
+    const std::string usage =
+        "usage: imftool optimize FILE... [-o OUT] [--reserved N] [--depth N] [--no-grouping]\n"
+        "                        [--force]\n"
+        "  Optimises each song as imfproc does and saves it beside the input, in the input's\n"
+        "  format, as NAME_optimized.imf or NAME_optimized.kmf.\n"
+        "  -o OUT          output path (one FILE only)\n"
+        "  --reserved N    channels 0..N-1 only when no other is free (default 1)\n"
+        "  --depth N       -1: greedy channel choice (default); 0 or more: look-ahead notes\n"
+        "  --no-grouping   take the writes of one tick one at a time\n"
+        "  --force         keep the new allocation even when it is not smaller\n";
+    ToolArgs args = ParseToolArgs(argc, argv, first,
+                                  {{"-o", true},
+                                   {"--reserved", true},
+                                   {"--depth", true},
+                                   {"--no-grouping", false},
+                                   {"--force", false}},
+                                  1, SIZE_MAX, usage);
+    if (args.help)
+        return PrintHelp(usage);
+    OptimizeSettings settings;
+    int reserved = args.Int("--reserved", 1);
+    if (reserved < 0 || reserved > 8)
+        UsageError("--reserved must be between 0 and 8", usage);
+    settings.reserved = static_cast<std::uint8_t>(reserved);
+    settings.depth = args.Int("--depth", -1);
+    if (settings.depth < -1 || settings.depth > 8)
+        UsageError("--depth must be between -1 and 8", usage);
+    settings.grouping = args.Has("--no-grouping") ? 0 : 1;
+    settings.force = args.Has("--force") ? 1 : 0;
+    settings.output = args.Text("-o", "");
+    if (!settings.output.empty() && args.positional.size() > 1)
+        UsageError("-o takes one input file only", usage);
+
+    // One file behaves as imfproc: a raised error ends the run with its message and status.
+    if (args.positional.size() == 1) {
+        OptimizeFile(args.positional[0], settings);
+        return 0;
+    }
+    std::vector<FileOutcome> outcomes;
+    bool anyFailed = false;
+    for (const std::string& path : args.positional) {
+        try {
+            outcomes.push_back(OptimizeFile(path, settings));
+        } catch (const ImfError& error) {
+            std::fflush(stdout);
+            std::fprintf(stderr, "imftool: %s: %s\n", path.c_str(), error.what());
+            std::fflush(stderr);
+            outcomes.push_back({path, true});
+            anyFailed = true;
+        }
+    }
+    PrintTable(outcomes);
+    return anyFailed ? 1 : 0;
+}
