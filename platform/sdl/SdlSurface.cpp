@@ -60,7 +60,6 @@ void SdlSurface::OpenWindow(int width, int height, int frameRate) {
     presses_.clear();
     held_.clear();
     closeRequested_ = false;
-    SDL_GetMouseState(&pointerX_, &pointerY_);
     pacer_.Start(frameRate, SDL_GetTicks64());
     Cls();
 }
@@ -179,10 +178,6 @@ void SdlSurface::ProcessEvents() {
             if (const int key = VirtualKeyFromSdl(event.key.keysym.sym))
                 held_.erase(key);
             break;
-        case SDL_MOUSEMOTION:
-            pointerX_ = event.motion.x;
-            pointerY_ = event.motion.y;
-            break;
         default:
             break;
         }
@@ -210,13 +205,26 @@ void SdlSurface::ClearKeys() {
     held_.clear();
 }
 
-int SdlSurface::PointerX() {
+// The pointer is read where it is now, also outside the window (SDL's own mouse state keeps
+// the last position inside the window, or 0, 0 when the pointer never entered it).
+void SdlSurface::ReadPointer() {
     ProcessEvents();
+    if (window_ == nullptr)
+        return;
+    int x = 0, y = 0, left = 0, top = 0;
+    SDL_GetGlobalMouseState(&x, &y);
+    SDL_GetWindowPosition(window_, &left, &top);
+    pointerX_ = x - left;
+    pointerY_ = y - top;
+}
+
+int SdlSurface::PointerX() {
+    ReadPointer();
     return pointerX_;
 }
 
 int SdlSurface::PointerY() {
-    ProcessEvents();
+    ReadPointer();
     return pointerY_;
 }
 

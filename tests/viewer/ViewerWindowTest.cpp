@@ -56,8 +56,10 @@ public:
             std::string screen =
                 std::to_string(kScreenWidth) + "x" + std::to_string(kScreenHeight) + "x24";
             std::freopen("/dev/null", "w", stderr);
+            // -noreset: a server that resets when its last client leaves refuses the clients
+            // that arrive meanwhile (xdotool comes and goes all the time).
             execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(),
-                   "-nolisten", "tcp", static_cast<char*>(nullptr));
+                   "-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
             _exit(127);
         }
         close(fds[1]);
