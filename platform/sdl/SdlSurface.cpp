@@ -4,6 +4,7 @@
 #include "Font.h"
 #include "ImfError.h"
 #include "SdlKeyMap.h"
+#include "WindowPointer.h"
 
 #include <SDL.h>
 
@@ -205,11 +206,14 @@ void SdlSurface::ClearKeys() {
     held_.clear();
 }
 
-// The pointer is read where it is now, also outside the window (SDL's own mouse state keeps
-// the last position inside the window, or 0, 0 when the pointer never entered it).
+// The pointer is read where it is now, also outside the window: SDL's own mouse state keeps
+// the last position inside the window (0, 0 when the pointer never entered it), and its global
+// state is cached between the input extension's events.
 void SdlSurface::ReadPointer() {
     ProcessEvents();
     if (window_ == nullptr)
+        return;
+    if (WindowPointer(window_, &pointerX_, &pointerY_))
         return;
     int x = 0, y = 0, left = 0, top = 0;
     SDL_GetGlobalMouseState(&x, &y);
