@@ -60,4 +60,28 @@ void BM_FrameOfRectsAndStrings(benchmark::State& state) {
 }
 BENCHMARK(BM_FrameOfRectsAndStrings)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
+// The viewer zoomed out over a dense song: about 3,700 short bars, each with its red start
+// marker, in rows 15 pixels apart across a 1,200 x 944 window.
+void BM_DenseViewerFrame(benchmark::State& state) {
+    auto screen = OpenBenchWindow(state);
+    if (!screen)
+        return;
+    screen->OpenWindow(1200, 944, 1000);
+    for (auto _ : state) {
+        screen->Cls();
+        for (int i = 0; i < 3700; ++i) {
+            const float x = static_cast<float>((i * 53) % 1200);
+            const float y = static_cast<float>(15 * (i % 15));
+            screen->SetColor(255, 255, 255);
+            screen->DrawRect(x, y, 3.0f, 10.0f);
+            screen->SetColor(255, 0, 0);
+            screen->DrawRect(x, y + 4.0f, 1.0f, 2.0f);
+        }
+        screen->SetColor(255, 255, 255);
+        screen->DrawString("0", 0.0f, 928.0f);
+        screen->Flip();
+    }
+}
+BENCHMARK(BM_DenseViewerFrame)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
 } // namespace

@@ -4,6 +4,7 @@
 #include "Font.h"
 #include "ImfError.h"
 #include "SdlKeyMap.h"
+#include "WindowPointer.h"
 
 #include <SDL.h>
 
@@ -111,7 +112,6 @@ void SdlSurface::OpenWindow(int width, int height, int frameRate) {
     presses_.clear();
     held_.clear();
     closeRequested_ = false;
-    SDL_GetMouseState(&pointerX_, &pointerY_);
     pacer_.Start(frameRate, SDL_GetTicks64());
     Cls();
 }
@@ -230,10 +230,6 @@ void SdlSurface::ProcessEvents() {
             if (const int key = VirtualKeyFromSdl(event.key.keysym.sym))
                 held_.erase(key);
             break;
-        case SDL_MOUSEMOTION:
-            pointerX_ = event.motion.x;
-            pointerY_ = event.motion.y;
-            break;
         default:
             break;
         }
@@ -261,13 +257,29 @@ void SdlSurface::ClearKeys() {
     held_.clear();
 }
 
-int SdlSurface::PointerX() {
+// The pointer is read where it is now, also outside the window: SDL's own mouse state keeps
+// the last position inside the window (0, 0 when the pointer never entered it), and its global
+// state is cached between the input extension's events.
+void SdlSurface::ReadPointer() {
     ProcessEvents();
+    if (window_ == nullptr)
+        return;
+    if (WindowPointer(window_, &pointerX_, &pointerY_))
+        return;
+    int x = 0, y = 0, left = 0, top = 0;
+    SDL_GetGlobalMouseState(&x, &y);
+    SDL_GetWindowPosition(window_, &left, &top);
+    pointerX_ = x - left;
+    pointerY_ = y - top;
+}
+
+int SdlSurface::PointerX() {
+    ReadPointer();
     return pointerX_;
 }
 
 int SdlSurface::PointerY() {
-    ProcessEvents();
+    ReadPointer();
     return pointerY_;
 }
 

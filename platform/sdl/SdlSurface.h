@@ -53,6 +53,7 @@ public:
 
 private:
     void ProcessEvents();
+    void ReadPointer();
     void CreateFontTexture();
 
     std::string title_;

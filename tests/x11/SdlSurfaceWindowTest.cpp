@@ -79,6 +79,9 @@ TEST_F(SdlWindowTest, DrawsReadsKeysClosesOnRequestAndNotifies) {
                 window.MovePointer(30, 40);
                 window.Key("m");
                 EXPECT_TRUE(window.WaitForOutput("pointer 30 40\n"));
+                window.MovePointer(350, 260); // beyond the bottom right corner
+                window.Key("m");
+                EXPECT_TRUE(window.WaitForOutput("pointer 350 260\n"));
 
                 window.RequestClose();
                 EXPECT_TRUE(window.WaitForOutput("close again"));
@@ -102,6 +105,7 @@ TEST_F(SdlWindowTest, DrawsReadsKeysClosesOnRequestAndNotifies) {
                           "held 65\n"
                           "released 65\n"
                           "pointer 30 40\n"
+                          "pointer 350 260\n"
                           "close 1\n"
                           "close again 0\n"
                           "notified\n");
