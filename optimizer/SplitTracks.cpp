@@ -3,17 +3,36 @@
 #include "Console.h"
 
 #include <array>
+#include <map>
+#include <set>
 #include <string>
-#include <unordered_set>
 
 namespace {
+
+// A timbre as ChooseTrack compares timbres: every field but 0xA0, and 0x43 on its top two bits.
+using TimbreKey = std::array<std::uint16_t, 11>;
+
+TimbreKey KeyOf(const TTimbre& timbre) {
+    TimbreKey key{};
+    std::size_t i = 0;
+    for (const TTimbre::Field& field : TTimbre::kFields) {
+        if (field.reg == 0xA0)
+            continue;
+        std::uint16_t value = timbre.*field.member;
+        key[i++] = field.reg == 0x43 ? static_cast<std::uint16_t>(value & 0xC0) : value;
+    }
+    return key;
+}
 
 struct SplitState {
     std::array<TTimbre, 9> timbres{}; // the register state of each chip channel, all zero at first
     std::array<TInstructionList, 9> pending;
     TTrackList tracks;
-    // Tracks whose last note sounds to the end of the song: they take no further note.
-    std::unordered_set<const TTrack*> open;
+    // The tracks that may take a further note, by timbre, each set in creation order. A track
+    // whose last note sounds to the end of the song takes no further note and is left out.
+    // Instead of a walk over all tracks per note: of the tracks of one timbre at most nine (one
+    // note per channel) are still busy at a key-on, so the first free one is found at once.
+    std::map<TimbreKey, std::set<std::size_t>> byTimbre;
 };
 
 // The channel whose pending list starts earliest (the lower channel on equal times), or -1.
@@ -58,47 +77,70 @@ InstructionRef TakeGroup(SplitState& state, int channel) {
 }
 
 // The first track of the note's timbre (0x43 on its top bits, 0xA0 ignored) whose previous note
-// is over by `time`; a new track when there is none.
-TTrack& ChooseTrack(SplitState& state, const TTimbre& timbre, std::int32_t time) {
-    for (const TrackRef& track : state.tracks) {
-        if (track->timbre.Diff(timbre, 0) == 0 && track->globaltime <= time &&
-            !state.open.contains(track.get()))
-            return *track;
+// is over by `time`; a new track when there is none. The track leaves the index until its note
+// is collected (FileTrack), since the note changes its timbre.
+std::size_t ChooseTrack(SplitState& state, const TTimbre& timbre, std::int32_t time) {
+    auto bucket = state.byTimbre.find(KeyOf(timbre));
+    if (bucket != state.byTimbre.end()) {
+        for (std::size_t position : bucket->second) {
+            if (state.tracks[position]->globaltime <= time) {
+                bucket->second.erase(position);
+                return position;
+            }
+        }
     }
     state.tracks.push_back(std::make_shared<TTrack>());
-    return *state.tracks.back();
+    return state.tracks.size() - 1;
+}
+
+// Files the track under its timbre after a note, unless the note sounds to the end of the song.
+void FileTrack(SplitState& state, std::size_t position, bool open) {
+    if (!open)
+        state.byTimbre[KeyOf(state.tracks[position]->timbre)].insert(position);
 }
 
 // Takes the writes of the note that `keyOn` started into the track, up to and including its
 // key-off. Within one tick a key-off is taken before the channel's other writes of that tick,
 // unless a key-on stands between them; a key-on inside the note stays in it.
-void CollectNote(SplitState& state, int channel, TTrack& track, int grouping) {
+// Returns false when the channel's list ends before the key-off: the note stays open.
+bool CollectNote(SplitState& state, int channel, TTrack& track, int grouping) {
     TInstructionList& list = state.pending[channel];
+    // How many writes at the list's front are known to be non-key writes of the current tick
+    // followed by no key-off of that tick before a key-on: they need no look-ahead of their own,
+    // which keeps a tick of many writes linear.
+    std::size_t clearAhead = 0;
     for (;;) {
-        if (list.empty()) {
-            state.open.insert(&track);
-            return;
-        }
+        if (list.empty())
+            return false;
         InstructionRef current = list.front();
         list.pop_front();
         if (grouping != 0 && !current->IsKeyOnOff()) {
-            for (auto it = list.begin(); it != list.end(); ++it) {
-                const InstructionRef& ahead = *it;
-                if (ahead->globaltime != current->globaltime || ahead->IsKeyOn())
-                    break;
-                if (ahead->IsKeyOff()) {
-                    InstructionRef keyOff = ahead;
+            if (clearAhead > 0) {
+                --clearAhead;
+            } else {
+                // Up to the first write of another tick, key-on or key-off.
+                std::size_t looked = 0;
+                auto it = list.begin();
+                while (it != list.end() && (*it)->globaltime == current->globaltime &&
+                       !(*it)->IsKeyOnOff()) {
+                    ++it;
+                    ++looked;
+                }
+                if (it != list.end() && (*it)->globaltime == current->globaltime &&
+                    (*it)->IsKeyOff()) {
+                    InstructionRef keyOff = *it;
                     list.erase(it);
                     list.push_front(current);
                     current = keyOff;
-                    break;
+                } else {
+                    clearAhead = looked;
                 }
             }
         }
         track.AddInstruction(current->reg, current->val, current->globaltime);
         state.timbres[channel].Apply(current->reg, current->val);
         if (current->IsKeyOff())
-            return;
+            return true;
     }
 }
 
@@ -122,10 +164,12 @@ TTrackList SplitIntoTracks(const TImfSong& song, int grouping) {
         }
         if (!keyOn)
             continue;
-        TTrack& track = ChooseTrack(state, state.timbres[channel], keyOn->globaltime);
+        std::size_t position = ChooseTrack(state, state.timbres[channel], keyOn->globaltime);
+        TTrack& track = *state.tracks[position];
         track.ApplyTimbre(state.timbres[channel], keyOn->globaltime);
         track.AddInstruction(keyOn->reg, keyOn->val, keyOn->globaltime);
-        CollectNote(state, channel, track, grouping);
+        bool ended = CollectNote(state, channel, track, grouping);
+        FileTrack(state, position, !ended);
     }
     return std::move(state.tracks);
 }
