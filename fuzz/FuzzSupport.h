@@ -19,14 +19,16 @@ namespace fuzzsupport {
 //   the layout detection runs past the end);
 // - "ERROR: no channel available": more notes sound at once than the allocator has channels
 //   (during rhythm sections only channels 0..5);
-// - "ERROR: KMF data too large: ...": a song whose block data does not fit the 16-bit size field.
+// - "ERROR: KMF data too large: ...": a song whose block data does not fit the 16-bit size field;
+// - "ERROR: song longer than 2147483647 ticks": delays that add up past the 32-bit song time.
 // Not accepted, although raised by the system: the consistency errors that only a fault can
 // cause ("ERROR: time travel paradox" and "ERROR: impossible delay value: " for a list out of
 // time order, "bad track", "cannot find old track!", "cannot find new track!", "note start
 // while note active", "note end while no note active").
 inline bool IsAcceptedError(std::string_view message) {
     return message == "Error reading from stream" || message == "ERROR: no channel available" ||
-           message.starts_with("ERROR: KMF data too large: ");
+           message.starts_with("ERROR: KMF data too large: ") ||
+           message == "ERROR: song longer than 2147483647 ticks";
 }
 
 // Runs one step; a raised error that is not accepted ends the process with its message.

@@ -1,8 +1,11 @@
 #include "ImfSong.h"
 
 #include "Console.h"
+#include "ImfError.h"
 #include "RegisterMap.h"
 
+#include <cstdint>
+#include <limits>
 #include <string>
 
 int TImfSong::InitRead() {
@@ -74,7 +77,13 @@ int TImfSong::ProcessCommand(std::uint8_t reg, std::uint8_t val) {
 }
 
 int TImfSong::ProcessPause(int ticks) {
-    globaltime += ticks;
+    // Song time is a 32-bit tick count: an IMF file of more than 32,768 records of the longest
+    // delay would run past it.
+    std::int64_t time = std::int64_t{globaltime} + ticks;
+    if (time > std::numeric_limits<std::int32_t>::max() ||
+        time < std::numeric_limits<std::int32_t>::min())
+        throw ImfError("ERROR: song longer than 2147483647 ticks");
+    globaltime = static_cast<std::int32_t>(time);
     return 0;
 }
 
