@@ -9,21 +9,6 @@
 
 namespace {
 
-// A timbre as ChooseTrack compares timbres: every field but 0xA0, and 0x43 on its top two bits.
-using TimbreKey = std::array<std::uint16_t, 11>;
-
-TimbreKey KeyOf(const TTimbre& timbre) {
-    TimbreKey key{};
-    std::size_t i = 0;
-    for (const TTimbre::Field& field : TTimbre::kFields) {
-        if (field.reg == 0xA0)
-            continue;
-        std::uint16_t value = timbre.*field.member;
-        key[i++] = field.reg == 0x43 ? static_cast<std::uint16_t>(value & 0xC0) : value;
-    }
-    return key;
-}
-
 struct SplitState {
     std::array<TTimbre, 9> timbres{}; // the register state of each chip channel, all zero at first
     std::array<TInstructionList, 9> pending;
@@ -32,7 +17,7 @@ struct SplitState {
     // whose last note sounds to the end of the song takes no further note and is left out.
     // Instead of a walk over all tracks per note: of the tracks of one timbre at most nine (one
     // note per channel) are still busy at a key-on, so the first free one is found at once.
-    std::map<TimbreKey, std::set<std::size_t>> byTimbre;
+    std::map<TTimbre::LooseKey, std::set<std::size_t>> byTimbre;
 };
 
 // The channel whose pending list starts earliest (the lower channel on equal times), or -1.
@@ -80,7 +65,7 @@ InstructionRef TakeGroup(SplitState& state, int channel) {
 // is over by `time`; a new track when there is none. The track leaves the index until its note
 // is collected (FileTrack), since the note changes its timbre.
 std::size_t ChooseTrack(SplitState& state, const TTimbre& timbre, std::int32_t time) {
-    auto bucket = state.byTimbre.find(KeyOf(timbre));
+    auto bucket = state.byTimbre.find(timbre.Key());
     if (bucket != state.byTimbre.end()) {
         for (std::size_t position : bucket->second) {
             if (state.tracks[position]->globaltime <= time) {
@@ -96,7 +81,7 @@ std::size_t ChooseTrack(SplitState& state, const TTimbre& timbre, std::int32_t t
 // Files the track under its timbre after a note, unless the note sounds to the end of the song.
 void FileTrack(SplitState& state, std::size_t position, bool open) {
     if (!open)
-        state.byTimbre[KeyOf(state.tracks[position]->timbre)].insert(position);
+        state.byTimbre[state.tracks[position]->timbre.Key()].insert(position);
 }
 
 // Takes the writes of the note that `keyOn` started into the track, up to and including its

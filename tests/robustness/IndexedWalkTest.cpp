@@ -151,3 +151,13 @@ TEST(IndexedWalks, RhythmFixUpAppendsWhatABackwardScanFinds) {
     EXPECT_GT(switches, 1000);
     EXPECT_GT(fixUps, 1000);
 }
+
+TEST(IndexedWalks, UniqueTimbresCountAsWithASearchThroughTheKnownOnes) {
+    for (unsigned seed = 1; seed <= 40; ++seed) {
+        TImfSong song = QuietRandomSong(seed);
+        ASSERT_EQ(song.CountUniqueTimbres(), straight::CountUniqueTimbres(song)) << "seed " << seed;
+    }
+    TImfSong song = worstcase::OneTrackPerNote(3000);
+    EXPECT_EQ(song.CountUniqueTimbres(), straight::CountUniqueTimbres(song));
+    EXPECT_GE(song.CountUniqueTimbres(), 3000);
+}

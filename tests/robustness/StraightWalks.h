@@ -150,6 +150,36 @@ inline std::vector<TInstruction> RhythmFixUps(const TImfSong& song, bool on) {
     return fixUps;
 }
 
+// CountUniqueTimbres with a search through the known timbres for each note.
+inline std::int32_t CountUniqueTimbres(const TImfSong& song) {
+    std::vector<TTimbre> known;
+    for (std::size_t k = 1; k < song.channels.size(); ++k) {
+        TTimbre current;
+        std::int32_t noteTime = 0;
+        bool sounding = false;
+        for (const InstructionRef& instruction : song.channels[k]) {
+            if (sounding && instruction->globaltime != noteTime) {
+                bool seen = std::any_of(known.begin(), known.end(), [&](const TTimbre& timbre) {
+                    return timbre.Diff(current, 0) == 0;
+                });
+                if (!seen)
+                    known.push_back(current.Clone());
+            }
+            if (!instruction->IsKeyOnOff()) {
+                current.Apply(instruction->reg, instruction->val);
+            } else if (instruction->IsKeyOn()) {
+                if (!sounding) {
+                    noteTime = instruction->globaltime;
+                    sounding = true;
+                }
+            } else {
+                sounding = false;
+            }
+        }
+    }
+    return static_cast<std::int32_t>(known.size());
+}
+
 } // namespace straight
 
 namespace worstcase {
