@@ -50,6 +50,18 @@ public:
     std::int64_t InstructionCount() const;
 
 private:
+    // Appends to a channel list and notes the write as the last of its register there; `reg` is
+    // the real register number.
+    void Append(int list, std::uint8_t reg, const InstructionRef& instruction);
+
+    // The last write of each real register in the global list and in the channel lists, while
+    // reading: the rhythm fix-up asks for them at every switch of the mode, and a backward scan of
+    // a long list for each of 39 registers would make a song that switches often take minutes.
+    // Reset by InitRead; only the readers append to the lists between InitRead and the end of
+    // a load.
+    std::array<InstructionRef, 256> lastGlobalWrite_;
+    std::array<InstructionRef, 256> lastChannelWrite_;
+
     // Adds a write classified as chip-wide to the extras of the percussion notes it concerns.
     void RoutePercussionWrite(std::uint8_t reg, const InstructionRef& instruction);
 };

@@ -76,14 +76,13 @@ int TImfSong::FixRhythmTimbres() {
         auto reg = static_cast<std::uint8_t>(r);
         if (regs[r] >= TTimbre::kUndefined || GetRegChannel(reg, 1) == GetRegChannel(reg, 0))
             continue;
-        TInstructionList& target =
-            rhythmMode ? channels[0] : channels[GetRegChannel(reg, 0) + 1];
+        const int list = rhythmMode ? 0 : GetRegChannel(reg, 0) + 1;
         std::uint8_t number = rhythmMode ? reg : NeutralizeReg(reg);
-        auto last = std::find_if(target.rbegin(), target.rend(), [number](const InstructionRef& i) {
-            return i->reg == number;
-        });
-        if (last == target.rend() || (*last)->val != regs[r])
-            target.push_back(MakeInstruction(number, static_cast<std::uint8_t>(regs[r]), globaltime));
+        // The last write with that number in the target list.
+        const InstructionRef& last = (rhythmMode ? lastGlobalWrite_ : lastChannelWrite_)[r];
+        if (!last || last->val != regs[r])
+            Append(list, reg,
+                   MakeInstruction(number, static_cast<std::uint8_t>(regs[r]), globaltime));
     }
     return 0;
 }

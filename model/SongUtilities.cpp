@@ -2,23 +2,21 @@
 #include "ImfSong.h"
 
 #include <algorithm>
-#include <vector>
+#include <set>
 
 std::int32_t TImfSong::CountUniqueTimbres() const {
     // A note's timbre is the channel state after every write of its key-on tick; it is compared
     // at each later write of the channel while the note sounds, the key-off included.
-    std::vector<TTimbre> known;
+    // The known timbres by their keys: a search through a list of them per note would make a
+    // song whose every note has its own timbre take minutes.
+    std::set<TTimbre::LooseKey> known;
     for (std::size_t k = 1; k < channels.size(); ++k) {
         TTimbre current;
         std::int32_t noteTime = 0;
         bool sounding = false;
         for (const InstructionRef& instruction : channels[k]) {
             if (sounding && instruction->globaltime != noteTime) {
-                bool seen = std::any_of(known.begin(), known.end(), [&](const TTimbre& timbre) {
-                    return timbre.Diff(current, 0) == 0;
-                });
-                if (!seen)
-                    known.push_back(current.Clone());
+                known.insert(current.Key());
             }
             if (!instruction->IsKeyOnOff()) {
                 current.Apply(instruction->reg, instruction->val);

@@ -60,3 +60,15 @@ int TTimbre::Diff(const TTimbre* other, std::uint8_t exact) const {
     }
     return count;
 }
+
+TTimbre::LooseKey TTimbre::Key() const {
+    LooseKey key{};
+    std::size_t i = 0;
+    for (const Field& field : kFields) {
+        if (field.reg == 0xA0)
+            continue;
+        std::uint16_t value = this->*field.member;
+        key[i++] = field.reg == 0x43 ? static_cast<std::uint16_t>(value & 0xC0) : value;
+    }
+    return key;
+}

@@ -32,5 +32,10 @@ struct TTimbre {
     std::uint16_t* FieldFor(std::uint8_t reg);
     const std::uint16_t* FieldFor(std::uint8_t reg) const;
 
+    // The fields as Diff with `exact` 0 compares them (0xA0 left out, 0x43 on its top two bits):
+    // two timbres have equal keys exactly when that Diff is 0, so keys can index timbres.
+    using LooseKey = std::array<std::uint16_t, 11>;
+    LooseKey Key() const;
+
     bool operator==(const TTimbre&) const = default;
 };

@@ -149,8 +149,9 @@ TImfSong TracksToSong(const TTrackList& tracks, const TInstructionList& globals,
         track->globaltime = track->instructions.front()->globaltime;
     }
 
-    for (TTrack* track = FindEarliestTrack(working); track != nullptr;
-         track = FindEarliestTrack(working)) {
+    // FindEarliestTrack over the working tracks, kept up to date note by note.
+    EarliestTrackQueue queue(working);
+    for (TTrack* track = queue.Earliest(); track != nullptr; track = queue.Earliest()) {
         // A note that starts on a section boundary belongs to the later section.
         while (track->globaltime >= section->endtime && section->succ != nullptr)
             section = section->succ;
@@ -172,6 +173,7 @@ TImfSong TracksToSong(const TTrackList& tracks, const TInstructionList& globals,
         if (channel < 0)
             throw ImfError("ERROR: no channel available");
         SendNote(*track, &outputs[channel], timbres[channel], times[channel]);
+        queue.Update(track);
     }
 
     TImfSong song;

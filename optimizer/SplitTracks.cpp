@@ -3,8 +3,9 @@
 #include "Console.h"
 
 #include <array>
+#include <map>
+#include <set>
 #include <string>
-#include <unordered_set>
 
 namespace {
 
@@ -12,8 +13,11 @@ struct SplitState {
     std::array<TTimbre, 9> timbres{}; // the register state of each chip channel, all zero at first
     std::array<TInstructionList, 9> pending;
     TTrackList tracks;
-    // Tracks whose last note sounds to the end of the song: they take no further note.
-    std::unordered_set<const TTrack*> open;
+    // The tracks that may take a further note, by timbre, each set in creation order. A track
+    // whose last note sounds to the end of the song takes no further note and is left out.
+    // Instead of a walk over all tracks per note: of the tracks of one timbre at most nine (one
+    // note per channel) are still busy at a key-on, so the first free one is found at once.
+    std::map<TTimbre::LooseKey, std::set<std::size_t>> byTimbre;
 };
 
 // The channel whose pending list starts earliest (the lower channel on equal times), or -1.
@@ -58,47 +62,70 @@ InstructionRef TakeGroup(SplitState& state, int channel) {
 }
 
 // The first track of the note's timbre (0x43 on its top bits, 0xA0 ignored) whose previous note
-// is over by `time`; a new track when there is none.
-TTrack& ChooseTrack(SplitState& state, const TTimbre& timbre, std::int32_t time) {
-    for (const TrackRef& track : state.tracks) {
-        if (track->timbre.Diff(timbre, 0) == 0 && track->globaltime <= time &&
-            !state.open.contains(track.get()))
-            return *track;
+// is over by `time`; a new track when there is none. The track leaves the index until its note
+// is collected (FileTrack), since the note changes its timbre.
+std::size_t ChooseTrack(SplitState& state, const TTimbre& timbre, std::int32_t time) {
+    auto bucket = state.byTimbre.find(timbre.Key());
+    if (bucket != state.byTimbre.end()) {
+        for (std::size_t position : bucket->second) {
+            if (state.tracks[position]->globaltime <= time) {
+                bucket->second.erase(position);
+                return position;
+            }
+        }
     }
     state.tracks.push_back(std::make_shared<TTrack>());
-    return *state.tracks.back();
+    return state.tracks.size() - 1;
+}
+
+// Files the track under its timbre after a note, unless the note sounds to the end of the song.
+void FileTrack(SplitState& state, std::size_t position, bool open) {
+    if (!open)
+        state.byTimbre[state.tracks[position]->timbre.Key()].insert(position);
 }
 
 // Takes the writes of the note that `keyOn` started into the track, up to and including its
 // key-off. Within one tick a key-off is taken before the channel's other writes of that tick,
 // unless a key-on stands between them; a key-on inside the note stays in it.
-void CollectNote(SplitState& state, int channel, TTrack& track, int grouping) {
+// Returns false when the channel's list ends before the key-off: the note stays open.
+bool CollectNote(SplitState& state, int channel, TTrack& track, int grouping) {
     TInstructionList& list = state.pending[channel];
+    // How many writes at the list's front are known to be non-key writes of the current tick
+    // followed by no key-off of that tick before a key-on: they need no look-ahead of their own,
+    // which keeps a tick of many writes linear.
+    std::size_t clearAhead = 0;
     for (;;) {
-        if (list.empty()) {
-            state.open.insert(&track);
-            return;
-        }
+        if (list.empty())
+            return false;
         InstructionRef current = list.front();
         list.pop_front();
         if (grouping != 0 && !current->IsKeyOnOff()) {
-            for (auto it = list.begin(); it != list.end(); ++it) {
-                const InstructionRef& ahead = *it;
-                if (ahead->globaltime != current->globaltime || ahead->IsKeyOn())
-                    break;
-                if (ahead->IsKeyOff()) {
-                    InstructionRef keyOff = ahead;
+            if (clearAhead > 0) {
+                --clearAhead;
+            } else {
+                // Up to the first write of another tick, key-on or key-off.
+                std::size_t looked = 0;
+                auto it = list.begin();
+                while (it != list.end() && (*it)->globaltime == current->globaltime &&
+                       !(*it)->IsKeyOnOff()) {
+                    ++it;
+                    ++looked;
+                }
+                if (it != list.end() && (*it)->globaltime == current->globaltime &&
+                    (*it)->IsKeyOff()) {
+                    InstructionRef keyOff = *it;
                     list.erase(it);
                     list.push_front(current);
                     current = keyOff;
-                    break;
+                } else {
+                    clearAhead = looked;
                 }
             }
         }
         track.AddInstruction(current->reg, current->val, current->globaltime);
         state.timbres[channel].Apply(current->reg, current->val);
         if (current->IsKeyOff())
-            return;
+            return true;
     }
 }
 
@@ -122,10 +149,12 @@ TTrackList SplitIntoTracks(const TImfSong& song, int grouping) {
         }
         if (!keyOn)
             continue;
-        TTrack& track = ChooseTrack(state, state.timbres[channel], keyOn->globaltime);
+        std::size_t position = ChooseTrack(state, state.timbres[channel], keyOn->globaltime);
+        TTrack& track = *state.tracks[position];
         track.ApplyTimbre(state.timbres[channel], keyOn->globaltime);
         track.AddInstruction(keyOn->reg, keyOn->val, keyOn->globaltime);
-        CollectNote(state, channel, track, grouping);
+        bool ended = CollectNote(state, channel, track, grouping);
+        FileTrack(state, position, !ended);
     }
     return std::move(state.tracks);
 }

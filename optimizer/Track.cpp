@@ -55,3 +55,37 @@ TTrack* FindEarliestTrack(const TTrackList& list) {
     }
     return candidate;
 }
+
+EarliestTrackQueue::EarliestTrackQueue(const TTrackList& list)
+    : list_(list), keys_(list.size()), queued_(list.size(), false) {
+    for (std::size_t position = 0; position < list.size(); ++position) {
+        positions_[list[position].get()] = position;
+        Update(list[position].get());
+    }
+}
+
+EarliestTrackQueue::Key EarliestTrackQueue::KeyOf(std::size_t position) const {
+    const TTrack& track = *list_[position];
+    const auto place = static_cast<std::int64_t>(position);
+    if (track.GetNoteLength() == 0)
+        return {track.globaltime, 0, -place};
+    return {track.globaltime, 1, place};
+}
+
+TTrack* EarliestTrackQueue::Earliest() const {
+    if (order_.empty())
+        return nullptr;
+    const auto& [time, rank, place] = *order_.begin();
+    return list_[static_cast<std::size_t>(rank == 0 ? -place : place)].get();
+}
+
+void EarliestTrackQueue::Update(TTrack* track) {
+    const std::size_t position = positions_.at(track);
+    if (queued_[position])
+        order_.erase(keys_[position]);
+    queued_[position] = !track->instructions.empty();
+    if (queued_[position]) {
+        keys_[position] = KeyOf(position);
+        order_.insert(keys_[position]);
+    }
+}

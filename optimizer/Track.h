@@ -6,7 +6,10 @@
 
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <string>
+#include <tuple>
+#include <unordered_map>
 #include <vector>
 
 class TTrack;
@@ -44,3 +47,27 @@ TTrackList CloneTrackList(const TTrackList& list);
 // The non-empty track with the smallest `globaltime`, or null. On equal times the first in list
 // order wins, unless a later one's next note has length 0 (then the last such one wins).
 TTrack* FindEarliestTrack(const TTrackList& list);
+
+// FindEarliestTrack for a track list whose tracks change only through Update after each note
+// sent from one of them: the same choice, found in logarithmic time instead of a walk over all
+// tracks per note (a song whose every note has its own timbre has one track per note).
+class EarliestTrackQueue {
+public:
+    explicit EarliestTrackQueue(const TTrackList& list);
+    // What FindEarliestTrack gives for the list as it stands now.
+    TTrack* Earliest() const;
+    // Takes in the track's new state after a change of its instructions or its time.
+    void Update(TTrack* track);
+
+private:
+    // Time first; on equal times the tracks whose next note has length 0 first, the last of them
+    // before the others; then the rest in list order.
+    using Key = std::tuple<std::int32_t, int, std::int64_t>;
+    Key KeyOf(std::size_t position) const;
+
+    const TTrackList& list_;
+    std::set<Key> order_;
+    std::vector<Key> keys_; // each track's key in order_
+    std::vector<bool> queued_;
+    std::unordered_map<const TTrack*, std::size_t> positions_;
+};

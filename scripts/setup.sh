@@ -4,6 +4,7 @@ set -euo pipefail
 
 packages=(
     cmake make g++ clang libclang-rt-14-dev    # build (clang for the fuzz targets)
+    llvm                                       # llvm-symbolizer: sanitizer reports with source lines
     libgtest-dev libbenchmark-dev              # unit tests and benchmarks
     libsdl2-dev                                # windows, drawing, input, message boxes
     libadplug-dev                              # OPL2 emulation for rendering songs

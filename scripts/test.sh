@@ -8,3 +8,11 @@ echo "== build"
 scripts/build.sh build
 echo "== tests"
 (cd build && ctest -j"$(nproc)" --output-on-failure --timeout 300)
+
+echo "== sanitizer build (clang, AddressSanitizer and UndefinedBehaviorSanitizer, fuzz targets)"
+CXX=clang++ scripts/build.sh build-asan -DIMF_SANITIZE=ON -DIMF_FUZZ=ON -DIMF_WITH_BENCH=OFF \
+    -DIMF_WITH_SDL=OFF
+echo "== unit tests under the sanitizers"
+(cd build-asan && ctest -L unit -j"$(nproc)" --output-on-failure --timeout 300)
+echo "== fuzzing, one minute per target"
+scripts/fuzz.sh 60
