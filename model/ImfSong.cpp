@@ -18,7 +18,14 @@ int TImfSong::InitRead() {
     oldrh = 0;
     regs.fill(TTimbre::kUndefined);
     notes = TNoteList();
+    lastGlobalWrite_.fill(nullptr);
+    lastChannelWrite_.fill(nullptr);
     return 0;
+}
+
+void TImfSong::Append(int list, std::uint8_t reg, const InstructionRef& instruction) {
+    channels[list].push_back(instruction);
+    (list == 0 ? lastGlobalWrite_ : lastChannelWrite_)[reg] = instruction;
 }
 
 int TImfSong::ProcessCommand(std::uint8_t reg, std::uint8_t val) {
@@ -30,7 +37,7 @@ int TImfSong::ProcessCommand(std::uint8_t reg, std::uint8_t val) {
     int channel = GetRegChannel(reg, rhythmMode);
     if (channel >= 0) {
         instruction->reg = NeutralizeReg(reg);
-        channels[channel + 1].push_back(instruction);
+        Append(channel + 1, reg, instruction);
         NoteRef& active = activenotes[channel];
         if (instruction->IsKeyOn()) {
             if (active) {
@@ -61,7 +68,7 @@ int TImfSong::ProcessCommand(std::uint8_t reg, std::uint8_t val) {
         }
     } else if (channel == -1) {
         RoutePercussionWrite(reg, instruction);
-        channels[0].push_back(instruction);
+        Append(0, reg, instruction);
     }
     // An invalid register (-2) survives only in the register image.
     ++globalindex;

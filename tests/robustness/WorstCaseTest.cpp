@@ -44,15 +44,17 @@ int OptimizeQuietly(TImfSong& song, std::uint8_t force = 0) {
 }
 
 std::vector<std::uint8_t> Kmf(const std::vector<std::uint8_t>& blocks, std::uint16_t size) {
-    std::vector<std::uint8_t> bytes = {'K',
-                                       'M',
-                                       'F',
-                                       0x1A,
-                                       0x30,
-                                       0x02,
-                                       static_cast<std::uint8_t>(size),
-                                       static_cast<std::uint8_t>(size >> 8)};
-    bytes.insert(bytes.end(), blocks.begin(), blocks.end());
+    const std::uint8_t header[8] = {'K',
+                                    'M',
+                                    'F',
+                                    0x1A,
+                                    0x30,
+                                    0x02,
+                                    static_cast<std::uint8_t>(size),
+                                    static_cast<std::uint8_t>(size >> 8)};
+    std::vector<std::uint8_t> bytes(sizeof header + blocks.size());
+    std::copy(std::begin(header), std::end(header), bytes.begin());
+    std::copy(blocks.begin(), blocks.end(), bytes.begin() + sizeof header);
     return bytes;
 }
 } // namespace
