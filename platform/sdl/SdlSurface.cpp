@@ -93,8 +93,10 @@ int SdlSurface::ScreenHeight() {
 
 void SdlSurface::OpenWindow(int width, int height, int frameRate) {
     CloseWindow();
+    // Created hidden and shown once it can be drawn in: making a renderer may replace the
+    // window with a new one (for OpenGL), and nobody should see, or grab, the first.
     window_ = SDL_CreateWindow(title_.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                               width, height, SDL_WINDOW_SHOWN);
+                               width, height, SDL_WINDOW_HIDDEN);
     if (window_ == nullptr)
         throw ImfError(std::string("Cannot open a window: ") + SDL_GetError());
     renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED);
@@ -106,6 +108,7 @@ void SdlSurface::OpenWindow(int width, int height, int frameRate) {
         throw ImfError("Cannot draw in a window: " + reason);
     }
     CreateFontTexture();
+    SDL_ShowWindow(window_);
     width_ = width;
     height_ = height;
     red_ = green_ = blue_ = 255;

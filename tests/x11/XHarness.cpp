@@ -97,6 +97,25 @@ std::string TitleOf(::Display* display, ::Window window) {
     return "";
 }
 
+// Windows come and go while the harness looks at them (SDL makes short-lived helper windows):
+// asking about one that has just gone is no fault, and Xlib's default handler would end the
+// test program for it.
+int IgnoreXError(::Display*, XErrorEvent*) {
+    return 0;
+}
+
+// Sets IgnoreXError for its lifetime.
+class QuietXErrors {
+public:
+    QuietXErrors() : previous_(XSetErrorHandler(IgnoreXError)) {}
+    ~QuietXErrors() { XSetErrorHandler(previous_); }
+    QuietXErrors(const QuietXErrors&) = delete;
+    QuietXErrors& operator=(const QuietXErrors&) = delete;
+
+private:
+    XErrorHandler previous_;
+};
+
 void CollectTitled(::Display* display, ::Window parent, const std::string& title, int depth,
                    std::vector<std::string>& found) {
     ::Window root = 0, parentOut = 0, *children = nullptr;
@@ -121,10 +140,12 @@ void CollectTitled(::Display* display, ::Window parent, const std::string& title
 
 std::vector<std::string> WindowsTitled(const std::string& displayName, const std::string& title) {
     std::vector<std::string> found;
+    QuietXErrors quiet;
     ::Display* display = XOpenDisplay(displayName.c_str());
     if (display == nullptr)
         return found;
     CollectTitled(display, DefaultRootWindow(display), title, 2, found);
+    XSync(display, False); // errors of this display arrive while the handler is still quiet
     XCloseDisplay(display);
     return found;
 }
@@ -402,6 +423,7 @@ Image Window::Screenshot() {
 }
 
 void Window::RequestClose() {
+    QuietXErrors quiet;
     Display* display = XOpenDisplay(run_.Display().c_str());
     if (display == nullptr)
         return;
@@ -414,7 +436,7 @@ void Window::RequestClose() {
     event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
     event.xclient.data.l[1] = CurrentTime;
     XSendEvent(display, window, False, NoEventMask, &event);
-    XFlush(display);
+    XSync(display, False);
     XCloseDisplay(display);
 }
 
