@@ -54,11 +54,12 @@ ToolArgs ParseToolArgs(int argc, char** argv, int first, std::initializer_list<O
             args.help = true;
             continue;
         }
-        auto spec = std::find_if(options.begin(), options.end(),
-                                 [&](const OptionSpec& option) { return option.name == word; });
-        if (spec == options.end())
+        auto option =
+            std::find_if(options.begin(), options.end(),
+                         [&](const OptionSpec& candidate) { return candidate.name == word; });
+        if (option == options.end())
             UsageError("unknown option " + word, usage);
-        if (!spec->takesValue) {
+        if (!option->takesValue) {
             args.flags.insert(word);
             continue;
         }
