@@ -26,6 +26,14 @@ std::string OptimizedPath(const std::string& inputPath, bool kmf) {
     return path + (kmf ? "_optimized.kmf" : "_optimized.imf");
 }
 
+int OptimizeWithReport(TImfSong& song, std::uint8_t reserved, int depth, int grouping,
+                       std::uint8_t force, const TrackViewer& trackViewer) {
+    PrintLine("song has " + std::to_string(song.CountUniqueTimbres()) + " unique timbres");
+    int removed = Optimize(song, reserved, depth, grouping, force, trackViewer);
+    PrintLine("optimization removed " + std::to_string(removed) + " instructions");
+    return removed;
+}
+
 int ImfprocMain(int argc, char** argv) {
     Screen().SetTitle(kApplicationTitle);
     std::string path = argc > 1 && argv[1] ? argv[1] : "";
@@ -41,9 +49,7 @@ int ImfprocMain(int argc, char** argv) {
     ViewNotes(song, tickRate);
     View(song, tickRate);
     std::uint16_t rate = GetKMFRate(path);
-    PrintLine("song has " + std::to_string(song.CountUniqueTimbres()) + " unique timbres");
-    int removed = Optimize(song, 1, -1, 1, 0, [](const TTrackList& tracks) { ViewTracks(tracks); });
-    PrintLine("optimization removed " + std::to_string(removed) + " instructions");
+    OptimizeWithReport(song, 1, -1, 1, 0, [](const TTrackList& tracks) { ViewTracks(tracks); });
     View(song, tickRate);
     if (rate > 0)
         SaveKMF(song, OptimizedPath(path, true), rate);

@@ -1,5 +1,6 @@
 #include "OptimizeModes.h"
 
+#include "CommandFlow.h"
 #include "Console.h"
 #include "Opl2Chip.h"
 #include "Optimize.h"
@@ -50,10 +51,8 @@ ModeResult OptimizeWithMode(TImfSong& song, OptimizeMode mode, const AllocationS
     ModeResult result;
     result.won = mode;
     if (mode == OptimizeMode::Seed) {
-        PrintLine("song has " + std::to_string(song.CountUniqueTimbres()) + " unique timbres");
-        int removed =
-            Optimize(song, settings.reserved, settings.depth, settings.grouping, settings.force);
-        PrintLine("optimization removed " + std::to_string(removed) + " instructions");
+        OptimizeWithReport(song, settings.reserved, settings.depth, settings.grouping,
+                           settings.force);
         return result;
     }
     if (mode == OptimizeMode::Faithful) {
