@@ -1,6 +1,7 @@
 #include "CommandFlow.h"
 
 #include "Console.h"
+#include "FileBytes.h"
 #include "ImfFile.h"
 #include "ImfSong.h"
 #include "KmfFile.h"
@@ -10,8 +11,8 @@
 #include "Surface.h"
 
 #include <cstdint>
-#include <filesystem>
 #include <string>
+#include <vector>
 
 std::string OptimizedPath(const std::string& inputPath, bool kmf) {
     std::string path = inputPath;
@@ -39,16 +40,17 @@ int ImfprocMain(int argc, char** argv) {
     std::string path = argc > 1 && argv[1] ? argv[1] : "";
     if (path.empty())
         path = Screen().RequestFile("Open IMF or KMF file...", "", 0, "");
-    std::error_code error;
-    if (path.empty() || !std::filesystem::is_regular_file(path, error))
-        return 0;
+    if (path.empty())
+        return 0; // the dialog was cancelled
 
+    // Read once: the path may be a pipe or "-".
+    std::vector<std::uint8_t> bytes = ReadFileBytes(path);
     TImfSong song;
-    LoadFile(song, path);
-    const int tickRate = SongTickRate(path, 0); // for playing the song in the viewers
+    LoadFromBytes(song, bytes);
+    const std::uint16_t rate = KmfRate(bytes);
+    const int tickRate = ChooseTickRate(0, rate, path); // for playing the song in the viewers
     ViewNotes(song, tickRate);
     View(song, tickRate);
-    std::uint16_t rate = GetKMFRate(path);
     OptimizeWithReport(song, 1, -1, 1, 0, [](const TTrackList& tracks) { ViewTracks(tracks); });
     View(song, tickRate);
     if (rate > 0)

@@ -21,5 +21,6 @@ int OptimizeWithReport(TImfSong& song, std::uint8_t reserved, int depth, int gro
                        std::uint8_t force, const TrackViewer& trackViewer = {});
 
 // One whole run through the installed surface; returns the exit status. The first argument is
-// the input file; without it a file dialog asks. No existing regular file: status 0, silently.
+// the input file; without it a file dialog asks. A cancelled dialog ends silently with status 0;
+// a file that cannot be read raises "ERROR: cannot read file: " + path.
 int ImfprocMain(int argc, char** argv);

@@ -18,6 +18,7 @@ int ToolConvert(int argc, char** argv, int first) {
     if (rate < -1 || rate > 65535)
         UsageError("--rate must be between 0 and 65535", usage);
 
+    PrepareOutput(args.positional[1], {args.positional[0]}, true);
     LoadedSong input = LoadSong(args.positional[0]);
     SongFormat format;
     format.kmf = IsKmfPath(args.positional[1]);

@@ -2,7 +2,9 @@
 // that keep the sound.
 #include "CommandFlow.h"
 #include "Console.h"
+#include "FileBytes.h"
 #include "ImfError.h"
+#include "KmfFile.h"
 #include "OptimizeModes.h"
 #include "SongFile.h"
 #include "ToolArgs.h"
@@ -10,10 +12,14 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <span>
 #include <string>
 #include <vector>
 
 namespace {
+// The deepest look-ahead in which every song of the test corpus finishes within a minute.
+constexpr int kMaxDepth = 2;
+
 struct OptimizeSettings {
     OptimizeMode mode = OptimizeMode::Seed;
     AllocationSettings allocation;
@@ -30,11 +36,12 @@ struct FileOutcome {
 };
 
 // The steps of imfproc without its windows: load, report, optimise, report, save.
-FileOutcome OptimizeFile(const std::string& path, const OptimizeSettings& settings) {
+FileOutcome OptimizeFile(const std::string& path, std::span<const std::uint8_t> bytes,
+                         const std::string& output, const OptimizeSettings& settings) {
     FileOutcome outcome;
     outcome.path = path;
-    LoadedSong input = LoadSong(path);
-    outcome.bytesBefore = std::filesystem::file_size(path);
+    LoadedSong input = LoadSongBytes(bytes);
+    outcome.bytesBefore = input.fileBytes;
     outcome.writesBefore = input.song.InstructionCount();
     int tickRate = ChooseTickRate(0, input.format.rate, path);
     outcome.won = OptimizeWithMode(input.song, settings.mode, settings.allocation, tickRate).won;
@@ -43,11 +50,50 @@ FileOutcome OptimizeFile(const std::string& path, const OptimizeSettings& settin
     SongFormat format;
     format.kmf = input.format.rate > 0;
     format.rate = input.format.rate;
-    std::string output =
-        settings.output.empty() ? OptimizedPath(path, format.kmf) : settings.output;
-    SaveSong(input.song, output, format);
-    outcome.bytesAfter = std::filesystem::file_size(output);
+    outcome.bytesAfter = SaveSong(input.song, output, format);
     return outcome;
+}
+
+// One input of a batch: its bytes, read before anything is written, or why they could not be.
+struct BatchInput {
+    std::string path;
+    std::vector<std::uint8_t> bytes;
+    std::string output;
+    std::string readError;
+};
+
+// Reads every input and refuses the batch, before anything is written, when an output would
+// replace another input or two inputs would be saved to one file.
+std::vector<BatchInput> PrepareBatch(const std::vector<std::string>& paths) {
+    std::vector<BatchInput> batch;
+    for (const std::string& path : paths) {
+        BatchInput input{path, {}, {}, {}};
+        try {
+            input.bytes = ReadFileBytes(path);
+            input.output = OptimizedPath(path, KmfRate(input.bytes) > 0);
+        } catch (const std::exception& error) {
+            input.readError = ErrorMessage(error);
+        }
+        batch.push_back(std::move(input));
+    }
+    for (std::size_t i = 0; i < batch.size(); ++i) {
+        if (batch[i].output.empty())
+            continue;
+        std::vector<std::string> others;
+        for (std::size_t j = 0; j < batch.size(); ++j) {
+            if (j != i)
+                others.push_back(batch[j].path);
+            if (j >= i || batch[j].output.empty())
+                continue;
+            if (std::filesystem::path(batch[j].output).lexically_normal() ==
+                    std::filesystem::path(batch[i].output).lexically_normal() ||
+                SameFile(batch[j].output, batch[i].output))
+                throw ImfError("ERROR: " + batch[j].path + " and " + batch[i].path +
+                               " would both be saved as " + batch[i].output);
+        }
+        RefuseReplacingInputs(batch[i].output, others);
+    }
+    return batch;
 }
 
 void PrintTable(const std::vector<FileOutcome>& outcomes, OptimizeMode mode) {
@@ -71,12 +117,13 @@ void PrintTable(const std::vector<FileOutcome>& outcomes, OptimizeMode mode) {
 } // namespace
 
 int ToolOptimize(int argc, char** argv, int first) {
+    const std::string depth = std::to_string(kMaxDepth);
     const std::string usage =
         "usage: imftool optimize FILE... [-o OUT] [--mode MODE] [--reserved N] [--depth N]\n"
         "                        [--no-grouping] [--force]\n"
         "  Optimises each song and saves it beside the input, in the input's format, as\n"
-        "  NAME_optimized.imf or NAME_optimized.kmf.\n"
-        "  -o OUT          output path (one FILE only)\n"
+        "  NAME_optimized.imf or NAME_optimized.kmf. FILE \"-\" is standard input.\n"
+        "  -o OUT          output path (one FILE only; \"-\": standard output)\n"
         "  --mode MODE     seed: as imfproc does, the notes dealt out to the channels again\n"
         "                  (default);\n"
         "                  faithful: notes stay on their channels, writes that repeat a\n"
@@ -84,7 +131,10 @@ int ToolOptimize(int argc, char** argv, int first) {
         "                  smallest: the seed's re-allocation, then the dropping, kept only when\n"
         "                  it sounds the same as the input, else the faithful result\n"
         "  --reserved N    channels 0..N-1 only when no other is free (default 1)\n"
-        "  --depth N       -1: greedy channel choice (default); 0 or more: look-ahead notes\n"
+        "  --depth N       -1: greedy channel choice (default); 0 to " +
+        depth + ": notes of look-ahead\n                  (at most " + depth +
+        ": each level takes about as many times longer as there\n"
+        "                  are channels)\n"
         "  --no-grouping   take the writes of one tick one at a time\n"
         "  --force         keep the new allocation even when it is not smaller (seed)\n";
     ToolArgs args = ParseToolArgs(argc, argv, first,
@@ -108,8 +158,8 @@ int ToolOptimize(int argc, char** argv, int first) {
         UsageError("--reserved must be between 0 and 8", usage);
     allocation.reserved = static_cast<std::uint8_t>(reserved);
     allocation.depth = args.Int("--depth", -1);
-    if (allocation.depth < -1 || allocation.depth > 8)
-        UsageError("--depth must be between -1 and 8", usage);
+    if (allocation.depth < -1 || allocation.depth > kMaxDepth)
+        UsageError("--depth must be between -1 and " + std::to_string(kMaxDepth), usage);
     allocation.grouping = args.Has("--no-grouping") ? 0 : 1;
     allocation.force = args.Has("--force") ? 1 : 0;
     settings.output = args.Text("-o", "");
@@ -118,19 +168,30 @@ int ToolOptimize(int argc, char** argv, int first) {
 
     // One file behaves as imfproc: a raised error ends the run with its message and status.
     if (args.positional.size() == 1) {
-        OptimizeFile(args.positional[0], settings);
+        const std::string& path = args.positional[0];
+        std::string output = settings.output.empty() ? "" : settings.output;
+        if (!output.empty())
+            PrepareOutput(output, {path}, true);
+        std::vector<std::uint8_t> bytes = ReadFileBytes(path);
+        if (output.empty())
+            output = OptimizedPath(path, KmfRate(bytes) > 0);
+        OptimizeFile(path, bytes, output, settings);
         return 0;
     }
+    std::vector<BatchInput> batch = PrepareBatch(args.positional);
     std::vector<FileOutcome> outcomes;
     bool anyFailed = false;
-    for (const std::string& path : args.positional) {
+    for (const BatchInput& input : batch) {
         try {
-            outcomes.push_back(OptimizeFile(path, settings));
-        } catch (const ImfError& error) {
+            if (!input.readError.empty())
+                throw ImfError(input.readError);
+            outcomes.push_back(OptimizeFile(input.path, input.bytes, input.output, settings));
+        } catch (const std::exception& error) {
             std::fflush(stdout);
-            std::fprintf(stderr, "imftool: %s: %s\n", path.c_str(), error.what());
+            std::fprintf(stderr, "imftool: %s: %s\n", input.path.c_str(),
+                         ErrorMessage(error).c_str());
             std::fflush(stderr);
-            outcomes.push_back({path, true});
+            outcomes.push_back({input.path, true});
             anyFailed = true;
         }
     }

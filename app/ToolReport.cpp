@@ -1,5 +1,6 @@
 // imftool info, dump and tracks: looking into a song without changing it.
 #include "Dump.h"
+#include "FileBytes.h"
 #include "SongFile.h"
 #include "SplitTracks.h"
 #include "ToolArgs.h"
@@ -10,6 +11,7 @@
 #include <filesystem>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 // Keeps standard output quiet for its lifetime: the split's warnings are not part of `info`.
@@ -53,10 +55,8 @@ std::string LayoutText(const LoadedSong& loaded) {
 std::string VoiceName(int voice) {
     if (voice < 9)
         return "channel " + std::to_string(voice);
-    static const char* const kSlots[] = {
-        "percussion slot 0 (channel 6, operator 1)", "percussion slot 1 (channel 6, operator 2)",
-        "percussion slot 2 (channel 7, operator 1)", "percussion slot 3 (channel 7, operator 2)",
-        "percussion slot 4 (channel 8)"};
+    // What the chip sounds for each key-on bit of 0xBD, bit 0 first.
+    static const char* const kSlots[] = {"hi-hat", "cymbal", "tom-tom", "snare", "bass drum"};
     return kSlots[voice - 9];
 }
 } // namespace
@@ -109,6 +109,8 @@ int ToolDump(int argc, char** argv, int first) {
     ToolArgs args = ParseToolArgs(argc, argv, first, {}, 1, 1, usage);
     if (args.help)
         return PrintHelp(usage);
+    // A shell may have pointed standard output at the song itself.
+    RefuseReplacingInputs("-", args.positional);
     Dump(LoadSong(args.positional[0]).song);
     return 0;
 }
@@ -124,13 +126,17 @@ int ToolTracks(int argc, char** argv, int first) {
     LoadedSong loaded = LoadSong(args.positional[0]);
     TTrackList tracks = SplitIntoTracks(loaded.song, 1);
     std::filesystem::path folder = args.positional[1];
-    std::error_code error;
-    std::filesystem::create_directories(folder, error);
+    std::vector<std::string> paths;
     for (std::size_t i = 0; i < tracks.size(); ++i) {
         char name[32];
         std::snprintf(name, sizeof name, "track%03zu.imf", i + 1);
-        tracks[i]->SaveToImf((folder / name).string(), &loaded.song.channels[0]);
+        paths.push_back((folder / name).string());
+        RefuseReplacingInputs(paths.back(), {args.positional[0]});
     }
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    for (std::size_t i = 0; i < tracks.size(); ++i)
+        tracks[i]->SaveToImf(paths[i], &loaded.song.channels[0]);
     std::printf("%zu tracks written to %s\n", tracks.size(), folder.string().c_str());
     std::fflush(stdout);
     return 0;

@@ -50,9 +50,9 @@ int ToolRender(int argc, char** argv, int first) {
     ToolArgs args = ParseToolArgs(argc, argv, first, {{"--rate", true}}, 2, 2, usage);
     if (args.help)
         return PrintHelp(usage);
-    SampleBuffer samples = RenderFile(args.positional[0], ExplicitRate(args));
-    if (!SaveWav(args.positional[1], samples, Opl2Chip::kSampleRate))
-        throw ImfError("ERROR: cannot write file: " + args.positional[1]);
+    int rate = ExplicitRate(args);
+    PrepareOutput(args.positional[1], {args.positional[0]}, false);
+    SaveWav(args.positional[1], RenderFile(args.positional[0], rate), Opl2Chip::kSampleRate);
     return 0;
 }
 

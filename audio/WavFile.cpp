@@ -1,6 +1,6 @@
 #include "WavFile.h"
 
-#include <fstream>
+#include "FileBytes.h"
 
 namespace {
 constexpr std::uint16_t kPcmFormat = 1;
@@ -48,12 +48,6 @@ std::vector<std::uint8_t> WavBytes(const std::vector<std::int16_t>& samples, int
     return out;
 }
 
-bool SaveWav(const std::string& path, const std::vector<std::int16_t>& samples, int sampleRate) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out)
-        return false;
-    std::vector<std::uint8_t> bytes = WavBytes(samples, sampleRate);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(out.flush());
+void SaveWav(const std::string& path, const std::vector<std::int16_t>& samples, int sampleRate) {
+    WriteFileReplacing(path, WavBytes(samples, sampleRate));
 }

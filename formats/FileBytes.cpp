@@ -2,12 +2,19 @@
 
 #include "ImfError.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
+// Where "-" writes: standard output, or the copy of it that KeepStandardOutputForData made.
+int gDataOutput = STDOUT_FILENO;
+
 // Closes the descriptor when the holder goes out of scope.
 class Descriptor {
 public:
@@ -42,6 +49,16 @@ bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
     return true;
 }
 
+// The device and inode of a regular file; nothing for anything else. "-" stands for standard
+// output, which a shell may have pointed at a file.
+std::optional<std::pair<dev_t, ino_t>> RegularFileIdentity(const std::string& path) {
+    struct stat info {};
+    int result = path == "-" ? ::fstat(gDataOutput, &info) : ::stat(path.c_str(), &info);
+    if (result != 0 || !S_ISREG(info.st_mode))
+        return std::nullopt;
+    return std::pair{info.st_dev, info.st_ino};
+}
+
 // Creates a file beside `path` that no one else uses; -1 when the folder refuses.
 int CreateTemporaryBeside(const std::string& path, std::string& tempPath) {
     for (int attempt = 0; attempt < 100; ++attempt) {
@@ -55,16 +72,18 @@ int CreateTemporaryBeside(const std::string& path, std::string& tempPath) {
 } // namespace
 
 std::vector<std::uint8_t> ReadFileBytes(const std::string& path) {
-    Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (file.Get() < 0)
+    const bool standardInput = path == "-";
+    Descriptor file(standardInput ? -1 : ::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    const int fd = standardInput ? STDIN_FILENO : file.Get();
+    struct stat info {};
+    if (fd < 0 || ::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode) || S_ISBLK(info.st_mode))
         throw ImfError("ERROR: cannot read file: " + path);
     std::vector<std::uint8_t> bytes;
-    struct stat info {};
-    if (::fstat(file.Get(), &info) == 0 && info.st_size > 0)
-        bytes.reserve(static_cast<std::size_t>(info.st_size));
+    if (S_ISREG(info.st_mode) && info.st_size > 0)
+        bytes.reserve(std::min(static_cast<std::size_t>(info.st_size), kMaxInputBytes + 1));
     std::uint8_t chunk[65536];
     for (;;) {
-        ssize_t got = ::read(file.Get(), chunk, sizeof chunk);
+        ssize_t got = ::read(fd, chunk, sizeof chunk);
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
@@ -72,11 +91,18 @@ std::vector<std::uint8_t> ReadFileBytes(const std::string& path) {
         if (got == 0)
             break;
         bytes.insert(bytes.end(), chunk, chunk + got);
+        if (bytes.size() > kMaxInputBytes)
+            throw ImfError("ERROR: file too large: " + path);
     }
     return bytes;
 }
 
 void WriteFileReplacing(const std::string& path, std::span<const std::uint8_t> bytes) {
+    if (path == "-") {
+        if (!WriteAll(gDataOutput, bytes))
+            throw ImfError("ERROR: cannot write file: " + path);
+        return;
+    }
     std::string tempPath;
     Descriptor file(CreateTemporaryBeside(path, tempPath));
     if (file.Get() < 0)
@@ -91,4 +117,30 @@ void WriteFileReplacing(const std::string& path, std::span<const std::uint8_t> b
         ::unlink(tempPath.c_str());
         throw ImfError("ERROR: cannot write file: " + path);
     }
+}
+
+void KeepStandardOutputForData() {
+    if (gDataOutput != STDOUT_FILENO)
+        return;
+    std::fflush(stdout);
+    int copy = ::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 3);
+    if (copy < 0)
+        throw ImfError("ERROR: cannot write file: -");
+    gDataOutput = copy;
+    ::dup2(STDERR_FILENO, STDOUT_FILENO);
+}
+
+void RefuseReplacingInputs(const std::string& output, const std::vector<std::string>& inputs) {
+    auto target = RegularFileIdentity(output);
+    if (!target)
+        return;
+    for (const std::string& input : inputs) {
+        if (input != "-" && RegularFileIdentity(input) == target)
+            throw ImfError("ERROR: output would replace the input: " + input);
+    }
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    auto identity = RegularFileIdentity(a);
+    return identity && a != "-" && b != "-" && identity == RegularFileIdentity(b);
 }

@@ -6,10 +6,29 @@
 #include <string>
 #include <vector>
 
-// The bytes of the file; raises "ERROR: cannot read file: " + path when it cannot be read.
+// More than any real song holds: a longer input is refused rather than read on until memory
+// runs out (/dev/zero, a runaway pipe).
+inline constexpr std::size_t kMaxInputBytes = std::size_t{64} << 20;
+
+// The bytes of the file, read as a stream, so pipes, FIFOs and "-" (standard input) work too.
+// Raises "ERROR: cannot read file: " + path when it cannot be opened or read, or names a
+// folder or a block device, and "ERROR: file too large: " + path beyond kMaxInputBytes.
 std::vector<std::uint8_t> ReadFileBytes(const std::string& path);
 
 // Writes the bytes to a temporary file in the target's folder and renames it over the target
 // once complete, so a failed save leaves an existing file as it was and no partial file behind.
-// Raises "ERROR: cannot write file: " + path when that fails.
+// Raises "ERROR: cannot write file: " + path when that fails. The path "-" writes to standard
+// output instead.
 void WriteFileReplacing(const std::string& path, std::span<const std::uint8_t> bytes);
+
+// For a run that writes its result to standard output ("-"): from now on that result goes to
+// the real standard output, and everything else printed there goes to standard error.
+void KeepStandardOutputForData();
+
+// Raises "ERROR: output would replace the input: " + input, before anything is written, when
+// `output` names the same file as one of the inputs (device and inode: another path or a hard
+// link to it counts). A missing output, "-" and inputs that are not regular files never match.
+void RefuseReplacingInputs(const std::string& output, const std::vector<std::string>& inputs);
+
+// Whether both paths name one existing regular file.
+bool SameFile(const std::string& a, const std::string& b);

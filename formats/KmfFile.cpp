@@ -25,6 +25,10 @@ public:
     // Ends the current block with `ticks` of pause, in blocks of at most 255 ticks.
     void Pause(std::int64_t ticks) {
         while (ticks > 0) {
+            if (size_ > kMaxSize) {
+                size_ += 2 * ((ticks + kMaxPause - 1) / kMaxPause); // one block per 255 ticks
+                return;
+            }
             current_->pause = static_cast<std::int32_t>(std::min<std::int64_t>(ticks, kMaxPause));
             ticks -= current_->pause;
             NextBlock();
@@ -44,9 +48,16 @@ public:
 
 private:
     void NextBlock() {
+        size_ += 2;
+        if (size_ > kMaxSize) {
+            // Too large already: the current block stands in for all further ones.
+            current_->instructions.clear();
+            current_->count = 0;
+            current_->pause = 0;
+            return;
+        }
         current_->succ = std::make_unique<TKMFBlock>();
         current_ = current_->succ.get();
-        size_ += 2;
     }
 
     std::unique_ptr<TKMFBlock> first_;
@@ -130,7 +141,13 @@ std::uint16_t GetKMFRate(const std::string& path) {
     std::uint8_t header[8];
     if (!file.read(reinterpret_cast<char*>(header), sizeof header))
         return 0;
-    ByteReader stream(header);
+    return KmfRate(header);
+}
+
+std::uint16_t KmfRate(std::span<const std::uint8_t> bytes) {
+    if (bytes.size() < 8)
+        return 0;
+    ByteReader stream(bytes.first(8));
     if (stream.U32() != kKmfMagic)
         return 0;
     std::uint16_t rate = stream.U16();

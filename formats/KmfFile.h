@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -16,7 +17,9 @@ int ReadKMFData(TImfSong& song, ByteReader& stream);
 
 // The song's channel lists as a chain of blocks, and the size of their data in bytes. Pauses
 // above 255 ticks are spread over blocks without writes; after the last write the rest of the
-// song's length (globaltime) follows as pauses, and the last block has pause 0.
+// song's length (globaltime) follows as pauses, and the last block has pause 0. Once the size
+// passes 65535 bytes, too much for a KMF file, the chain stops growing (a long silence would
+// otherwise take millions of blocks) and only the size is counted on.
 std::unique_ptr<TKMFBlock> BuildKMFBlocks(const TImfSong& song, std::int64_t& size);
 // The song as a KMF file with the given rate (0 stands for 560). Raises "ERROR: KMF data too
 // large: " when the block data does not fit the 16-bit size field.
@@ -25,3 +28,5 @@ std::vector<std::uint8_t> KmfBytes(const TImfSong& song, std::uint16_t rate);
 int SaveKMF(const TImfSong& song, const std::string& path, std::uint16_t rate);
 // The rate of a KMF file (560 when its field is 0), or 0 when the file is not KMF.
 std::uint16_t GetKMFRate(const std::string& path);
+// The same for a file's bytes in memory.
+std::uint16_t KmfRate(std::span<const std::uint8_t> bytes);

@@ -24,6 +24,11 @@ private:
     int status_;
 };
 
+// The message to show for any exception: a raised error's own, else "ERROR: " and what the
+// exception says (std::bad_alloc, a file system error, anything from a library).
+std::string ErrorMessage(const std::exception& error);
+
 // Runs a program body the way every program of the system ends: a raised error's message goes
 // to standard error, flushed and without a line feed, and its status becomes the exit status.
+// Any other exception ends the program the same way with ErrorMessage and status 255.
 int RunGuarded(int (*body)(int, char**), int argc, char** argv);

@@ -3,10 +3,14 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
+#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
+
+extern char** environ;
 
 bool ProgramOnPath(const std::string& name) {
     const char* path = std::getenv("PATH");
@@ -34,29 +38,32 @@ bool ProgramOnPath(const std::string& name) {
 std::string ProgramOutput(const std::vector<std::string>& args, int* exitStatus) {
     if (exitStatus != nullptr)
         *exitStatus = -1;
-    int fds[2];
-    if (args.empty() || pipe(fds) != 0)
+    if (args.empty())
         return "";
+    // Everything the child needs is made here: a child of a threaded program may not allocate
+    // between fork and exec. Both pipe ends are closed on exec, so that children started by
+    // other threads meanwhile do not hold the pipe open; only the child's copy as its standard
+    // output survives.
+    std::vector<char*> argv;
+    for (const std::string& arg : args)
+        argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0)
+        return "";
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
     std::fflush(stdout);
     std::fflush(stderr);
-    const pid_t child = fork();
-    if (child < 0) {
+    pid_t child = -1;
+    const int spawned = posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(fds[1]);
+    if (spawned != 0) {
         close(fds[0]);
-        close(fds[1]);
         return "";
     }
-    if (child == 0) {
-        dup2(fds[1], STDOUT_FILENO);
-        close(fds[0]);
-        close(fds[1]);
-        std::vector<char*> argv;
-        for (const std::string& arg : args)
-            argv.push_back(const_cast<char*>(arg.c_str()));
-        argv.push_back(nullptr);
-        execvp(argv[0], argv.data());
-        _exit(127);
-    }
-    close(fds[1]);
     std::string output;
     char buffer[65536];
     ssize_t got;

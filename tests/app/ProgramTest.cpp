@@ -11,12 +11,9 @@ using testsupport::WriteBytes;
 
 TEST(ImfprocProgram, NoInputEndsSilentlyWithStatus0) {
     TempDir dir;
-    std::filesystem::create_directory(dir / "folder.imf");
     std::vector<std::vector<std::string>> runs = {
-        {},                               // no argument, and the dialog gives no answer
-        {""},                             // an empty argument counts as none
-        {(dir / "missing.imf").string()}, // a missing file
-        {(dir / "folder.imf").string()},  // a directory
+        {},   // no argument, and the dialog gives no answer
+        {""}, // an empty argument counts as none
     };
     for (const auto& args : runs) {
         ProgramRun run = RunProgram(IMFPROC_PATH, args);
@@ -25,7 +22,7 @@ TEST(ImfprocProgram, NoInputEndsSilentlyWithStatus0) {
         EXPECT_EQ(run.out, "");
         EXPECT_EQ(run.err, "");
     }
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 0);
 }
 
 TEST(ImfprocProgram, TruncatedFileEndsWithTheReadErrorAndStatus255) {

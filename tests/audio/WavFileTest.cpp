@@ -1,4 +1,5 @@
 #include "WavFile.h"
+#include "ImfError.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -20,7 +21,7 @@ TEST(WavFileTest, HeaderAndSamplesAreLittleEndianMonoPcm) {
 TEST(WavFileTest, SaveWritesTheBytesOrReportsFailure) {
     testsupport::TempDir dir;
     std::vector<std::int16_t> samples = {0, 32767, -32768, 5};
-    ASSERT_TRUE(SaveWav((dir / "out.wav").string(), samples, 44100));
+    SaveWav((dir / "out.wav").string(), samples, 44100);
     EXPECT_EQ(testsupport::ReadBytes(dir / "out.wav"), WavBytes(samples, 44100));
-    EXPECT_FALSE(SaveWav((dir / "missing" / "out.wav").string(), samples, 44100));
+    EXPECT_THROW(SaveWav((dir / "missing" / "out.wav").string(), samples, 44100), ImfError);
 }
