@@ -5,6 +5,7 @@
 #include "ImfError.h"
 #include "OptimizeModes.h"
 #include "SongFile.h"
+#include "TickRate.h"
 #include "ToolArgs.h"
 #include "ToolCommands.h"
 
@@ -33,11 +34,11 @@ struct FileOutcome {
 FileOutcome OptimizeFile(const std::string& path, const OptimizeSettings& settings) {
     FileOutcome outcome;
     outcome.path = path;
-    LoadedSong input = LoadSong(path);
+    LoadedSong input = LoadSong(path, 0, settings.output);
     outcome.bytesBefore = std::filesystem::file_size(path);
     outcome.writesBefore = input.song.InstructionCount();
-    int tickRate = ChooseTickRate(0, input.format.rate, path);
-    outcome.won = OptimizeWithMode(input.song, settings.mode, settings.allocation, tickRate).won;
+    outcome.won =
+        OptimizeWithMode(input.song, settings.mode, settings.allocation, input.tickRate).won;
     outcome.writesAfter = input.song.InstructionCount();
 
     SongFormat format;
@@ -45,7 +46,22 @@ FileOutcome OptimizeFile(const std::string& path, const OptimizeSettings& settin
     format.rate = input.format.rate;
     std::string output =
         settings.output.empty() ? OptimizedPath(path, format.kmf) : settings.output;
-    SaveSong(input.song, output, format);
+    OutputKind kind = OutputKindOfPath(output);
+    if (input.source.IsCapture() || kind == OutputKind::Vgm || kind == OutputKind::Vgz ||
+        kind == OutputKind::Dro) {
+        // A capture, or an output that no song file of the tools' own formats can be: the
+        // output's extension decides.
+        if (kind == OutputKind::Imf && input.tickRate != ImfRateOfPath(output))
+            std::fprintf(stderr,
+                         "imftool: %s has no rate field and plays at %d ticks per second; the "
+                         "song has %d\n",
+                         output.c_str(), ImfRateOfPath(output), input.tickRate);
+        OutputSettings written;
+        written.tickRate = input.tickRate;
+        SaveWrites(WritesOfSong(input.song), output, written);
+    } else {
+        SaveSong(input.song, output, format);
+    }
     outcome.bytesAfter = std::filesystem::file_size(output);
     return outcome;
 }
@@ -75,8 +91,9 @@ int ToolOptimize(int argc, char** argv, int first) {
         "usage: imftool optimize FILE... [-o OUT] [--mode MODE] [--reserved N] [--depth N]\n"
         "                        [--no-grouping] [--force]\n"
         "  Optimises each song and saves it beside the input, in the input's format, as\n"
-        "  NAME_optimized.imf or NAME_optimized.kmf.\n"
-        "  -o OUT          output path (one FILE only)\n"
+        "  NAME_optimized.imf or NAME_optimized.kmf (a DRO, RAW or VGM capture as IMF).\n"
+        "  -o OUT          output path (one FILE only); .vgm, .vgz and .dro write those\n"
+        "                  formats, and for a capture also .kmf\n"
         "  --mode MODE     seed: as imfproc does, the notes dealt out to the channels again\n"
         "                  (default);\n"
         "                  faithful: notes stay on their channels, writes that repeat a\n"
