@@ -1,23 +1,33 @@
 #include "SongFile.h"
 
+#include "DroFile.h"
 #include "FileBytes.h"
+#include "Gzip.h"
 #include "KmfFile.h"
+#include "TickRate.h"
+#include "VgmFile.h"
 
-#include <algorithm>
-#include <cctype>
-#include <filesystem>
+#include <utility>
 
-LoadedSong LoadSong(const std::string& path) {
-    return LoadSongBytes(ReadFileBytes(path));
+SongSource ReadSong(const std::string& path) {
+    return ReadSongSource(ReadFileBytes(path), path);
 }
 
-LoadedSong LoadSongBytes(std::span<const std::uint8_t> bytes) {
+LoadedSong LoadSong(const std::string& path, int explicitRate, const std::string& outputPath) {
+    return LoadSongBytes(ReadFileBytes(path), path, explicitRate, outputPath);
+}
+
+LoadedSong LoadSongBytes(std::vector<std::uint8_t> bytes, const std::string& path, int explicitRate,
+                         const std::string& outputPath) {
     LoadedSong loaded;
-    loaded.layout = LoadFromBytes(loaded.song, bytes);
-    loaded.format.kmf = loaded.layout == SongFileLayout::Kmf;
-    loaded.format.rate = KmfRate(bytes);
-    loaded.format.lengthWord = loaded.layout == SongFileLayout::ImfLengthWord;
     loaded.fileBytes = bytes.size();
+    loaded.source = ReadSongSource(std::move(bytes), path);
+    loaded.tickRate = loaded.source.TickRate(explicitRate, outputPath);
+    loaded.source.Load(loaded.song, loaded.tickRate);
+    loaded.layout = loaded.source.layout;
+    loaded.format.kmf = !loaded.source.IsCapture() && loaded.layout == SongFileLayout::Kmf;
+    loaded.format.rate = loaded.source.kmfRate;
+    loaded.format.lengthWord = loaded.layout == SongFileLayout::ImfLengthWord;
     return loaded;
 }
 
@@ -37,8 +47,43 @@ void PrepareOutput(const std::string& output, const std::vector<std::string>& in
 }
 
 bool IsKmfPath(const std::string& path) {
-    std::string extension = std::filesystem::path(path).extension().string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return extension == ".kmf";
+    return HasExtension(path, ".kmf");
+}
+
+OutputKind OutputKindOfPath(const std::string& path) {
+    if (HasExtension(path, ".kmf"))
+        return OutputKind::Kmf;
+    if (HasExtension(path, ".vgm"))
+        return OutputKind::Vgm;
+    if (HasExtension(path, ".vgz"))
+        return OutputKind::Vgz;
+    if (HasExtension(path, ".dro"))
+        return OutputKind::Dro;
+    return OutputKind::Imf;
+}
+
+std::size_t SaveWrites(const SongWrites& writes, const std::string& path,
+                       const OutputSettings& settings) {
+    std::vector<std::uint8_t> bytes;
+    switch (OutputKindOfPath(path)) {
+    case OutputKind::Kmf: {
+        int rate = settings.kmfRate > 0 ? settings.kmfRate : settings.tickRate;
+        bytes = KmfBytes(SongOfWrites(writes), static_cast<std::uint16_t>(rate));
+        break;
+    }
+    case OutputKind::Vgm:
+        bytes = VgmBytes(writes, settings.tickRate, settings.title);
+        break;
+    case OutputKind::Vgz:
+        bytes = Gzip(VgmBytes(writes, settings.tickRate, settings.title));
+        break;
+    case OutputKind::Dro:
+        bytes = DroBytes(writes, settings.tickRate);
+        break;
+    case OutputKind::Imf:
+        bytes = ImfBytesOfWrites(writes, settings.lengthWord ? 1 : 0);
+        break;
+    }
+    WriteFileReplacing(path, bytes);
+    return bytes.size();
 }

@@ -3,10 +3,10 @@
 
 #include "ImfFile.h"
 #include "ImfSong.h"
+#include "SongSource.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <span>
 #include <string>
 #include <vector>
 
@@ -20,18 +20,25 @@ struct SongFormat {
 struct LoadedSong {
     TImfSong song;
     SongFileLayout layout = SongFileLayout::ImfHeaderless;
-    SongFormat format;         // the input's own format
+    SongFormat format;         // the input's own format (IMF for a capture)
+    SongSource source;         // the file as read, with its format
+    int tickRate = 0;          // the song's ticks per second (SongSource::TickRate)
     std::size_t fileBytes = 0; // the size of the input
 };
 
-// Loads the file ("-": standard input); raises "ERROR: cannot read file: " + path when it
-// cannot be read.
-LoadedSong LoadSong(const std::string& path);
-// Loads a file's bytes, read before; the format is told by the bytes, never by the path.
-LoadedSong LoadSongBytes(std::span<const std::uint8_t> bytes);
+// Reads the file in any format the tools know; raises "ERROR: cannot read file: " + path when
+// it cannot be read, and the reader's errors.
+SongSource ReadSong(const std::string& path);
 
-// Saves the song's channel lists in the given format ("-": to standard output); returns the
-// number of bytes written.
+// Loads the file into the song model at its tick rate (explicitRate when above 0; see
+// ChooseTickRate for the rest, outputPath being where the song will be written, if anywhere).
+LoadedSong LoadSong(const std::string& path, int explicitRate = 0,
+                    const std::string& outputPath = "");
+// The same for a file's bytes, read before; the format is told by the bytes, never by the path.
+LoadedSong LoadSongBytes(std::vector<std::uint8_t> bytes, const std::string& path,
+                         int explicitRate = 0, const std::string& outputPath = "");
+
+// Saves the song's channel lists in the given format.
 std::size_t SaveSong(const TImfSong& song, const std::string& path, const SongFormat& format);
 
 // Prepares a run whose output path is `output`: "-" keeps standard output for the song's bytes
@@ -42,3 +49,20 @@ void PrepareOutput(const std::string& output, const std::vector<std::string>& in
 
 // The format a path's extension asks for: ".kmf" (any case) is KMF, anything else IMF.
 bool IsKmfPath(const std::string& path);
+
+// The kinds of file that a song can be written as, by the output's extension.
+enum class OutputKind { Imf, Kmf, Vgm, Vgz, Dro };
+OutputKind OutputKindOfPath(const std::string& path);
+
+// What a conversion writes besides the writes: the rate and the format's own details.
+struct OutputSettings {
+    int tickRate = 560;
+    std::uint16_t kmfRate = 0; // 0: the tick rate
+    bool lengthWord = false;
+    std::string title; // VGM: the GD3 tag's title
+};
+
+// Writes the writes, write for write, in the format of the path's extension: .vgm VGM 1.51,
+// .vgz the same gzip-compressed, .dro DRO version 2, .kmf KMF, anything else IMF.
+std::size_t SaveWrites(const SongWrites& writes, const std::string& path,
+                       const OutputSettings& settings);

@@ -7,6 +7,7 @@
 #include "KmfFile.h"
 #include "OptimizeModes.h"
 #include "SongFile.h"
+#include "TickRate.h"
 #include "ToolArgs.h"
 #include "ToolCommands.h"
 
@@ -40,17 +41,33 @@ FileOutcome OptimizeFile(const std::string& path, std::span<const std::uint8_t> 
                          const std::string& output, const OptimizeSettings& settings) {
     FileOutcome outcome;
     outcome.path = path;
-    LoadedSong input = LoadSongBytes(bytes);
+    LoadedSong input = LoadSongBytes(std::vector<std::uint8_t>(bytes.begin(), bytes.end()), path, 0,
+                                     settings.output);
     outcome.bytesBefore = input.fileBytes;
     outcome.writesBefore = input.song.InstructionCount();
-    int tickRate = ChooseTickRate(0, input.format.rate, path);
-    outcome.won = OptimizeWithMode(input.song, settings.mode, settings.allocation, tickRate).won;
+    outcome.won =
+        OptimizeWithMode(input.song, settings.mode, settings.allocation, input.tickRate).won;
     outcome.writesAfter = input.song.InstructionCount();
 
     SongFormat format;
     format.kmf = input.format.rate > 0;
     format.rate = input.format.rate;
-    outcome.bytesAfter = SaveSong(input.song, output, format);
+    OutputKind kind = OutputKindOfPath(output);
+    if (input.source.IsCapture() || kind == OutputKind::Vgm || kind == OutputKind::Vgz ||
+        kind == OutputKind::Dro) {
+        // A capture, or an output that no song file of the tools' own formats can be: the
+        // output's extension decides.
+        if (kind == OutputKind::Imf && input.tickRate != ImfRateOfPath(output))
+            std::fprintf(stderr,
+                         "imftool: %s has no rate field and plays at %d ticks per second; the "
+                         "song has %d\n",
+                         output.c_str(), ImfRateOfPath(output), input.tickRate);
+        OutputSettings written;
+        written.tickRate = input.tickRate;
+        outcome.bytesAfter = SaveWrites(WritesOfSong(input.song), output, written);
+    } else {
+        outcome.bytesAfter = SaveSong(input.song, output, format);
+    }
     return outcome;
 }
 
@@ -122,8 +139,10 @@ int ToolOptimize(int argc, char** argv, int first) {
         "usage: imftool optimize FILE... [-o OUT] [--mode MODE] [--reserved N] [--depth N]\n"
         "                        [--no-grouping] [--force]\n"
         "  Optimises each song and saves it beside the input, in the input's format, as\n"
-        "  NAME_optimized.imf or NAME_optimized.kmf. FILE \"-\" is standard input.\n"
-        "  -o OUT          output path (one FILE only; \"-\": standard output)\n"
+        "  NAME_optimized.imf or NAME_optimized.kmf (a DRO, RAW or VGM capture as IMF).\n"
+        "  FILE \"-\" is standard input.\n"
+        "  -o OUT          output path (one FILE only; \"-\": standard output); .vgm, .vgz and\n"
+        "                  .dro write those formats, and for a capture also .kmf\n"
         "  --mode MODE     seed: as imfproc does, the notes dealt out to the channels again\n"
         "                  (default);\n"
         "                  faithful: notes stay on their channels, writes that repeat a\n"

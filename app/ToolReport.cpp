@@ -40,18 +40,6 @@ private:
     int saved_ = -1;
 };
 
-std::string LayoutText(const LoadedSong& loaded) {
-    switch (loaded.layout) {
-    case SongFileLayout::Kmf:
-        return "KMF, rate " + std::to_string(loaded.format.rate);
-    case SongFileLayout::ImfLengthWord:
-        return "IMF with length word";
-    case SongFileLayout::ImfHeaderless:
-        break;
-    }
-    return "IMF, headerless";
-}
-
 std::string VoiceName(int voice) {
     if (voice < 9)
         return "channel " + std::to_string(voice);
@@ -62,13 +50,20 @@ std::string VoiceName(int voice) {
 } // namespace
 
 int ToolInfo(int argc, char** argv, int first) {
-    const std::string usage = "usage: imftool info FILE\n"
-                              "  Describes the song: format, writes, length, notes per voice,\n"
-                              "  timbres, rhythm mode and the tracks the optimizer would make.\n";
-    ToolArgs args = ParseToolArgs(argc, argv, first, {}, 1, 1, usage);
+    const std::string usage =
+        "usage: imftool info FILE [--rate HZ]\n"
+        "  Describes the song: format, rate, writes, length, notes per voice, timbres, rhythm\n"
+        "  mode and the tracks the optimizer would make; for a capture also its tags and how\n"
+        "  it was read.\n"
+        "  --rate HZ       ticks per second (default: a KMF file's rate field, else 700 for\n"
+        "                  .wlf and 560 otherwise)\n";
+    ToolArgs args = ParseToolArgs(argc, argv, first, {{"--rate", true}}, 1, 1, usage);
     if (args.help)
         return PrintHelp(usage);
-    LoadedSong loaded = LoadSong(args.positional[0]);
+    int rate = args.Int("--rate", 0);
+    if (rate < 0)
+        UsageError("--rate must be above 0", usage);
+    LoadedSong loaded = LoadSong(args.positional[0], rate);
     const TImfSong& song = loaded.song;
 
     std::array<int, 14> notesPerVoice{};
@@ -86,7 +81,19 @@ int ToolInfo(int argc, char** argv, int first) {
     }
 
     std::printf("file: %s\n", args.positional[0].c_str());
-    std::printf("format: %s\n", LayoutText(loaded).c_str());
+    std::printf("format: %s\n", loaded.source.FormatText().c_str());
+    if (const std::optional<Capture>& capture = loaded.source.capture) {
+        for (const auto& [label, text] : {std::pair{"title", &capture->title},
+                                          {"game", &capture->game},
+                                          {"author", &capture->author},
+                                          {"description", &capture->description}}) {
+            if (!text->empty())
+                std::printf("%s: %s\n", label, text->c_str());
+        }
+        for (const std::string& note : capture->notes)
+            std::printf("read: %s\n", note.c_str());
+    }
+    std::printf("rate: %d ticks per second\n", loaded.tickRate);
     std::printf("writes: %d (%lld in the channel lists)\n", song.globalindex,
                 static_cast<long long>(song.InstructionCount()));
     std::printf("length: %d ticks\n", song.globaltime);

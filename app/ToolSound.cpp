@@ -27,8 +27,8 @@ int ExplicitRate(const ToolArgs& args) {
 }
 
 SampleBuffer RenderFile(const std::string& path, int explicitRate) {
-    LoadedSong loaded = LoadSong(path);
-    return RenderSong(loaded.song, ChooseTickRate(explicitRate, loaded.format.rate, path));
+    LoadedSong loaded = LoadSong(path, explicitRate);
+    return RenderSong(loaded.song, loaded.tickRate);
 }
 
 std::string Decibels(double db) {

@@ -6,15 +6,10 @@
 #include "SongStream.h"
 
 #include <algorithm>
-#include <cctype>
-#include <filesystem>
 
 namespace {
-constexpr int kDefaultTickRate = 560;
-constexpr int kWlfTickRate = 700;
 // Two hours of samples take 716 MB; a longer render is a broken song rather than music.
 constexpr std::int64_t kLongestRenderSeconds = 2 * 60 * 60;
-
 } // namespace
 
 std::int64_t SampleOfTick(std::int64_t tick, int tickRate) {
@@ -42,17 +37,6 @@ SampleBuffer RenderWrites(const std::vector<TimedWrite>& writes, int tickRate,
 
 SampleBuffer RenderSong(const TImfSong& song, int tickRate) {
     return RenderWrites(MergeChannelLists(song), tickRate, song.globaltime);
-}
-
-int ChooseTickRate(int explicitRate, std::uint16_t kmfRate, const std::string& path) {
-    if (explicitRate > 0)
-        return explicitRate;
-    if (kmfRate > 0)
-        return kmfRate;
-    std::string extension = std::filesystem::path(path).extension().string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return extension == ".wlf" ? kWlfTickRate : kDefaultTickRate;
 }
 
 int SongTickRate(const std::string& path, int explicitRate) {

@@ -1,6 +1,7 @@
 // Rendering a song: its time-ordered register writes played through the OPL2 emulator.
 #pragma once
 
+#include "TickRate.h"
 #include "WriteOrder.h"
 
 #include <cstdint>
@@ -29,8 +30,5 @@ SampleBuffer RenderWrites(const std::vector<TimedWrite>& writes, int tickRate,
 // until kTailSeconds after the song's length (globaltime) or its last write, if later.
 SampleBuffer RenderSong(const TImfSong& song, int tickRate);
 
-// The tick rate of a song file: an explicit rate when above 0, else the rate field of a KMF
-// file (kmfRate, 0 when the file is not KMF), else 700 for a .wlf file and 560 otherwise.
-int ChooseTickRate(int explicitRate, std::uint16_t kmfRate, const std::string& path);
-// The same, reading the rate field when the file is KMF.
+// The tick rate of a song file (ChooseTickRate), reading the rate field when the file is KMF.
 int SongTickRate(const std::string& path, int explicitRate);

@@ -1,11 +1,15 @@
 // Loading and saving songs, against the time to merely read the file's bytes: a song of 65,536
-// writes made here, the largest song of the corpus and its largest KMF file.
+// writes made here, the largest song of the corpus and its largest KMF file. And each real
+// capture (DRO, RAW, VGM) converted to IMF, against loading an IMF file of the same writes.
 #include "FileBytes.h"
+#include "ImfError.h"
 #include "ImfFile.h"
 #include "KmfFile.h"
+#include "SongSource.h"
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fcntl.h>
 #include <filesystem>
@@ -101,6 +105,38 @@ void Save(benchmark::State& state, const std::string& path, const std::string& o
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(fs::file_size(outPath)));
 }
 
+// What `imftool convert CAPTURE OUT.imf` does short of the disk write.
+void ConvertToImf(benchmark::State& state, const std::string& path) {
+    QuietStdout quiet;
+    for (auto _ : state) {
+        SongSource source = ReadSongSource(ReadFileBytes(path), path);
+        benchmark::DoNotOptimize(ImfBytesOfWrites(source.Writes(560), 0).data());
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(fs::file_size(path)));
+}
+
+// Each capture of ../shared/captures that converts, with an IMF file of its writes in `work`.
+std::vector<std::pair<std::string, std::string>> Captures(const fs::path& work) {
+    std::vector<std::pair<std::string, std::string>> captures;
+    std::error_code error;
+    for (const auto& entry :
+         fs::directory_iterator(fs::path(IMF_CORPUS_DIR) / "../captures", error)) {
+        std::string path = entry.path().string();
+        try {
+            SongSource source = ReadSongSource(ReadFileBytes(path), path);
+            if (!source.IsCapture())
+                continue;
+            std::string imf = (work / (entry.path().stem().string() + ".imf")).string();
+            WriteFileReplacing(imf, ImfBytesOfWrites(source.Writes(560), 0));
+            captures.push_back({path, imf});
+        } catch (const ImfError&) {
+            // refused (an OPL3 capture) or not a song
+        }
+    }
+    std::sort(captures.begin(), captures.end());
+    return captures;
+}
+
 void Encode(benchmark::State& state, const std::string& path) {
     QuietStdout quiet;
     TImfSong song;
@@ -128,6 +164,11 @@ int main(int argc, char** argv) {
         benchmark::RegisterBenchmark(("Load/" + name).c_str(), Load, path);
         benchmark::RegisterBenchmark(("Save/" + name).c_str(), Save, path, out);
         benchmark::RegisterBenchmark(("Encode/" + name).c_str(), Encode, path);
+    }
+    for (const auto& [capture, imf] : Captures(work)) {
+        std::string name = fs::path(capture).filename().string();
+        benchmark::RegisterBenchmark(("ConvertToImf/" + name).c_str(), ConvertToImf, capture);
+        benchmark::RegisterBenchmark(("LoadSameWritesAsImf/" + name).c_str(), Load, imf);
     }
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

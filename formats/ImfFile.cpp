@@ -5,6 +5,7 @@
 #include "FileBytes.h"
 #include "ImfError.h"
 #include "KmfFile.h"
+#include "SongWrites.h"
 #include "WriteOrder.h"
 
 #include <algorithm>
@@ -60,7 +61,9 @@ void WriteDelay(ByteWriter& out, std::int64_t delay) {
 }
 } // namespace
 
-int ReadImfData(TImfSong& song, ByteReader& stream, std::int32_t length) {
+namespace {
+// The records read into the song model or, for a conversion, into a plain list of writes.
+template <class Sink> void ReadImfRecords(Sink& song, ByteReader& stream, std::int32_t length) {
     song.InitRead();
     std::int64_t remaining = length;
     while (remaining != 0 && !stream.AtEnd()) {
@@ -71,10 +74,9 @@ int ReadImfData(TImfSong& song, ByteReader& stream, std::int32_t length) {
         song.ProcessPause(delay);
         remaining -= 4;
     }
-    return 0;
 }
 
-SongFileLayout LoadFromBytes(TImfSong& song, std::span<const std::uint8_t> bytes) {
+template <class Sink> SongFileLayout LoadInto(Sink& song, std::span<const std::uint8_t> bytes) {
     ByteReader stream(bytes);
     std::uint16_t w = stream.U16();
     if (w == kKmfMagicLow && stream.U16() == kKmfMagicHigh) {
@@ -84,8 +86,23 @@ SongFileLayout LoadFromBytes(TImfSong& song, std::span<const std::uint8_t> bytes
     }
     SongFileLayout layout;
     std::int32_t length = DetectImfLayout(stream, w, layout);
-    ReadImfData(song, stream, length);
+    ReadImfRecords(song, stream, length);
     return layout;
+}
+} // namespace
+
+int ReadImfData(TImfSong& song, ByteReader& stream, std::int32_t length) {
+    ReadImfRecords(song, stream, length);
+    return 0;
+}
+
+SongFileLayout LoadFromBytes(TImfSong& song, std::span<const std::uint8_t> bytes) {
+    return LoadInto(song, bytes);
+}
+
+SongFileLayout LoadWritesFromBytes(SongWrites& song, std::span<const std::uint8_t> bytes) {
+    WriteCollector collector(song);
+    return LoadInto(collector, bytes);
 }
 
 SongFileLayout LoadFile(TImfSong& song, const std::string& path) {
@@ -135,6 +152,40 @@ std::vector<std::uint8_t> ImfBytes(const TImfSong& song, std::uint8_t headerFlag
     // A length that does not fit the word leaves the all-zero record: the file is headerless.
     if (headerFlag != 0 && length < 65536) {
         bytes.erase(bytes.begin(), bytes.begin() + 2);
+        bytes[0] = static_cast<std::uint8_t>(length);
+        bytes[1] = static_cast<std::uint8_t>(length >> 8);
+    }
+    return bytes;
+}
+
+std::vector<std::uint8_t> ImfBytesOfWrites(const SongWrites& song, std::uint8_t headerFlag) {
+    ByteWriter out;
+    if (headerFlag != 0)
+        out.U16(0); // room for the length word
+    std::int32_t lastTime = 0;
+    // A register 0 record carries the time before the first write; a headerless file has one
+    // in any case, as its first record.
+    std::int32_t first = song.writes.empty() ? song.length : song.writes.front().time;
+    if (headerFlag == 0 || first > 0) {
+        out.U16(0);
+        WriteDelay(out, first);
+        lastTime = first;
+    }
+    for (std::size_t i = 0; i < song.writes.size(); ++i) {
+        const TimedWrite& write = song.writes[i];
+        if (i > 0)
+            WriteDelay(out, std::int64_t{write.time} - lastTime);
+        lastTime = write.time;
+        out.U8(write.reg);
+        out.U8(write.val);
+    }
+    if (!song.writes.empty())
+        WriteDelay(out, std::max<std::int64_t>(0, std::int64_t{song.length} - lastTime));
+    std::vector<std::uint8_t> bytes = out.Release();
+    if (headerFlag != 0) {
+        std::size_t length = bytes.size() - 2;
+        if (length >= 65536) // too long for the word: headerless
+            return ImfBytesOfWrites(song, 0);
         bytes[0] = static_cast<std::uint8_t>(length);
         bytes[1] = static_cast<std::uint8_t>(length >> 8);
     }

@@ -4,6 +4,7 @@
 #include "ByteWriter.h"
 #include "FileBytes.h"
 #include "ImfError.h"
+#include "SongWrites.h"
 #include "Surface.h"
 #include "WriteOrder.h"
 
@@ -66,7 +67,8 @@ private:
 };
 } // namespace
 
-int ReadKMFData(TImfSong& song, ByteReader& stream) {
+namespace {
+template <class Sink> void ReadBlocks(Sink& song, ByteReader& stream) {
     std::int32_t remaining = stream.U16();
     song.InitRead();
     // The size is checked only between blocks: a size that does not end on a block boundary
@@ -83,6 +85,16 @@ int ReadKMFData(TImfSong& song, ByteReader& stream) {
         song.ProcessPause(pause);
         remaining -= 2;
     }
+}
+} // namespace
+
+int ReadKMFData(TImfSong& song, ByteReader& stream) {
+    ReadBlocks(song, stream);
+    return 0;
+}
+
+int ReadKMFData(WriteCollector& song, ByteReader& stream) {
+    ReadBlocks(song, stream);
     return 0;
 }
 

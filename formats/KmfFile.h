@@ -11,9 +11,12 @@
 #include <vector>
 
 class ByteReader;
+class WriteCollector;
 
 // Resets the song and feeds it the blocks; the reader stands at the size field (offset 6).
 int ReadKMFData(TImfSong& song, ByteReader& stream);
+// The same blocks as plain writes at their ticks.
+int ReadKMFData(WriteCollector& song, ByteReader& stream);
 
 // The song's channel lists as a chain of blocks, and the size of their data in bytes. Pauses
 // above 255 ticks are spread over blocks without writes; after the last write the rest of the

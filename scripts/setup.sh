@@ -8,6 +8,7 @@ packages=(
     libgtest-dev libbenchmark-dev              # unit tests and benchmarks
     libsdl2-dev                                # windows, drawing, input, message boxes
     libadplug-dev                              # OPL2 emulation for rendering songs
+    zlib1g-dev                                 # gzip: reading and writing VGZ (compressed VGM)
     xvfb xdotool x11-apps imagemagick          # whole-program tests in a real X server
     zenity                                     # the desktop's file dialog
 )

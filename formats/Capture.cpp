@@ -1,0 +1,65 @@
+#include "Capture.h"
+
+#include "ImfError.h"
+#include "RegisterMap.h"
+
+#include <climits>
+#include <string>
+
+namespace {
+const char* const kSecondChipMessage =
+    "ERROR: song uses a second chip or OPL3 registers; IMF holds one OPL2";
+
+bool IsSetupZero(const CaptureWrite& write) {
+    return write.setup && write.val == 0;
+}
+} // namespace
+
+std::int64_t TickOfTime(std::int64_t time, std::int64_t unitsPerSecond, int rate) {
+    // time * rate can pass 64 bits for a long RAW capture; the quotient cannot.
+    __int128 twice = static_cast<__int128>(time) * rate * 2;
+    __int128 denominator = static_cast<__int128>(unitsPerSecond) * 2;
+    return static_cast<std::int64_t>((twice + unitsPerSecond) / denominator);
+}
+
+void KeepOneChip(Capture& capture) {
+    int music = -1; // the id of the chip with writes other than set-up zeros
+    int first = -1; // the first chip that could carry the song
+    for (const CaptureWrite& write : capture.writes) {
+        if (first < 0 && !write.chip.second)
+            first = write.chip.id;
+        if (IsSetupZero(write))
+            continue;
+        if (write.chip.second || (music >= 0 && music != write.chip.id))
+            throw ImfError(kSecondChipMessage);
+        music = write.chip.id;
+    }
+    int keep = music >= 0 ? music : first;
+    std::size_t kept = 0;
+    for (const CaptureWrite& write : capture.writes) {
+        if (write.chip.id == keep && !write.chip.second)
+            capture.writes[kept++] = write;
+    }
+    std::size_t dropped = capture.writes.size() - kept;
+    capture.writes.resize(kept);
+    if (dropped > 0)
+        capture.notes.push_back(std::to_string(dropped) +
+                                " set-up zeros to a second chip or register set dropped");
+}
+
+SongWrites CaptureTicks(const Capture& capture, int rate) {
+    SongWrites song;
+    song.writes.reserve(capture.writes.size());
+    auto tick = [&](std::int64_t time) {
+        std::int64_t ticks = TickOfTime(time, capture.unitsPerSecond, rate);
+        if (ticks > INT32_MAX)
+            throw ImfError("ERROR: song longer than " + std::to_string(INT32_MAX) + " ticks");
+        return static_cast<std::int32_t>(ticks);
+    };
+    for (const CaptureWrite& write : capture.writes) {
+        if (GetRegChannel(write.reg, 0) != -2)
+            song.writes.push_back({tick(write.time), write.reg, write.val});
+    }
+    song.length = tick(capture.length);
+    return song;
+}

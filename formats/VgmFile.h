@@ -1,0 +1,23 @@
+// VGM files (and VGZ, the same gzip-compressed): probe, reader and the version 1.51 writer.
+#pragma once
+
+#include "Capture.h"
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+// Whether the bytes begin with "Vgm ".
+bool IsVgm(std::span<const std::uint8_t> bytes);
+
+// The capture in samples of 1/44,100 s, with the title, game and author of its GD3 tag. Writes
+// to the OPL family (YM3812, YM3526, Y8950, YMF262, each once or twice) are kept; every other
+// command the format defines is skipped by its length. Raises "ERROR: unknown VGM command 0x..
+// at offset N" for a command byte the format does not define, and "Error reading from stream"
+// for a command cut short.
+Capture ReadVgm(std::span<const std::uint8_t> bytes);
+
+// The writes as a VGM 1.51 file for one YM3812, ticks of `rate` turned into samples; with a
+// GD3 tag naming the title when it is not empty.
+std::vector<std::uint8_t> VgmBytes(const SongWrites& song, int rate, const std::string& title);

@@ -1,0 +1,194 @@
+// Captured music in and out: the DRO, RAW and VGM readers on hand-built bytes and real files,
+// the time rule, the one-chip rule and the round trips through the VGM and DRO writers.
+#include "DroFile.h"
+#include "FormatsTestSupport.h"
+#include "ImfFile.h"
+#include "SongSource.h"
+#include "TestSupport.h"
+#include "VgmFile.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <tuple>
+#include <vector>
+
+using testsupport::MessageOf;
+using Bytes = std::vector<std::uint8_t>;
+using Write = std::tuple<std::int64_t, int, int>; // time in the capture's units, reg, val
+
+namespace {
+const std::string kSecondChip =
+    "ERROR: song uses a second chip or OPL3 registers; IMF holds one OPL2";
+
+Bytes Cat(Bytes a, const Bytes& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+Bytes U32(std::uint32_t v) {
+    return {Bytes::value_type(v), Bytes::value_type(v >> 8), Bytes::value_type(v >> 16),
+            Bytes::value_type(v >> 24)};
+}
+Bytes Text(const std::string& s) {
+    return Bytes(s.begin(), s.end());
+}
+Bytes DroV1(std::uint32_t ms, const Bytes& data) {
+    return Cat(
+        Cat(Text("DBRAWOPL"), Cat(Cat(U32(0x10000), U32(ms)), Cat(U32(data.size()), U32(0)))),
+        data);
+}
+Bytes DroV2(const Bytes& pairs, std::uint8_t compression = 0) {
+    Bytes head = Cat(Cat(Text("DBRAWOPL"), {2, 0, 0, 0}), Cat(U32(pairs.size() / 2), U32(0)));
+    return Cat(Cat(head, {0, 0, compression, 0x02, 0x03, 2, 0x20, 0xB0}), pairs);
+}
+Bytes Raw(const Bytes& data) {
+    return Cat(Cat(Text("RAWADATA"), {0x10, 0x00}), data); // clock 16
+}
+Bytes Vgm(const Bytes& data, std::uint32_t version = 0x151) {
+    Bytes head(0x40, 0);
+    std::copy_n("Vgm ", 4, head.begin());
+    head[8] = std::uint8_t(version), head[9] = std::uint8_t(version >> 8);
+    if (version >= 0x150)
+        head[0x34] = 0x0C; // data from 0x40
+    return Cat(head, data);
+}
+
+Capture Read(const Bytes& bytes) {
+    return *ReadSongSource(bytes, "x").capture;
+}
+std::vector<Write> WritesOf(const Bytes& bytes) {
+    std::vector<Write> writes;
+    for (const CaptureWrite& w : Read(bytes).writes)
+        writes.emplace_back(w.time, w.reg, w.val);
+    return writes;
+}
+std::string ErrorOf(const Bytes& bytes) {
+    return MessageOf([&] { ReadSongSource(bytes, "x"); });
+}
+} // namespace
+
+TEST(CaptureReaders, DroVersion1CodesEscapesChipsAndTheUnescapedRegisterDump) {
+    // 0x00 n and 0x01 nn wait n+1 ms; 0x04 escapes register 0x02; chip 1 gets a set-up zero.
+    Bytes data = {0x03, 0xB0, 0x00, 0x02, 0x20, 0x01, 0x00, 0x01,
+                  0x04, 0x02, 0x07, 0x01, 0x02, 0x00, 0xB0, 0x31};
+    EXPECT_EQ(WritesOf(DroV1(5, data)),
+              (std::vector<Write>{{0, 0x20, 0x01}, {2, 0x02, 0x07}, {5, 0xB0, 0x31}}));
+    EXPECT_EQ(Read(DroV1(5, data)).length, 5);
+    data[2] = 0x09; // a real write to chip 1
+    EXPECT_EQ(ErrorOf(DroV1(5, data)), kSecondChip);
+    // A dump starting 01 20 read literally waits 0x0420+1 ms; its header says 3 ms.
+    Bytes dump = {0x01, 0x20, 0x04, 0x06, 0x00, 0x02, 0xB0, 0x31};
+    Capture mended = Read(DroV1(3, dump));
+    EXPECT_EQ(mended.writes.size(), 3u);
+    EXPECT_NE(mended.notes.at(0).find("as registers"), std::string::npos);
+    Capture literal = Read(DroV1(1057, dump)); // the literal waits add up: kept
+    EXPECT_EQ(literal.writes.size(), 2u);
+    EXPECT_EQ(ErrorOf(DroV1(3, {0x01, 0x20})), "Error reading from stream");
+    EXPECT_EQ(ErrorOf(Cat(Text("DBRAWOPL"), U32(0x10000))), "Error reading from stream");
+}
+
+TEST(CaptureReaders, DroVersion2DelaysChipBitCodeMapAndTags) {
+    // Map {0x20, 0xB0}; short delay code 2 waits v+1 ms, long code 3 waits (v+1)*256 ms.
+    Bytes pairs = {0x00, 0x01, 0x02, 0x04, 0x01, 0x31, 0x03, 0x01, 0x01, 0x11};
+    Bytes tags = Cat({0xFF, 0xFF, 0x1A}, Cat(Text("Song"), Cat({0, 0x1B}, Text("Me"))));
+    Capture song = Read(Cat(DroV2(pairs), tags));
+    EXPECT_EQ(WritesOf(DroV2(pairs)),
+              (std::vector<Write>{{0, 0x20, 1}, {5, 0xB0, 0x31}, {517, 0xB0, 0x11}}));
+    EXPECT_EQ(std::tie(song.title, song.author), std::tie("Song", "Me"));
+    EXPECT_EQ(ErrorOf(DroV2({0x81, 0x31})), kSecondChip);               // index bit 7: chip 1
+    EXPECT_EQ(Read(DroV2({0x80, 0x00, 0x00, 0x01})).writes.size(), 1u); // its set-up zero dropped
+    EXPECT_EQ(ErrorOf(DroV2({0x05, 0x00})),
+              "ERROR: DRO register index 5 outside its code map of 2");
+    EXPECT_EQ(ErrorOf(DroV2(pairs, 1)), "ERROR: DRO format 0 or compression 1 is not supported");
+    Bytes cut = DroV2(pairs);
+    cut.pop_back();
+    EXPECT_EQ(ErrorOf(cut), "Error reading from stream");
+}
+
+TEST(CaptureReaders, RawClockChangesChipsAndEnd) {
+    // Pairs are (value, register): wait 2 periods of clock 16, a write, the clock becomes 32,
+    // a wait of 0 (256 periods), low chip selected, FF FF ends before the last write.
+    Bytes data = {0x02, 0x00, 0x31, 0xB0, 0x00, 0x02, 0x20, 0x00, 0x00,
+                  0x00, 0x01, 0x02, 0x11, 0xB0, 0xFF, 0xFF, 0x01, 0x20};
+    EXPECT_EQ(WritesOf(Raw(data)),
+              (std::vector<Write>{{32, 0xB0, 0x31}, {32 + 256 * 32, 0xB0, 0x11}}));
+    EXPECT_EQ(Read(Raw(data)).unitsPerSecond, 1193180);
+    EXPECT_EQ(ErrorOf(Raw({0x02, 0x02, 0x31, 0xB0})), kSecondChip);
+    EXPECT_EQ(ErrorOf(Raw({0x31, 0xB0, 0x00})), "Error reading from stream");
+    EXPECT_EQ(ErrorOf(Raw({0x00, 0x02, 0x10})), "Error reading from stream"); // clock cut short
+}
+
+TEST(CaptureReaders, VgmWaitsChipsSkippedCommandsAndRefusals) {
+    Bytes data = {0x5F, 0x05, 0x00, 0x5A, 0x20, 0x01, 0x61, 0x10, 0x00, 0x62,
+                  0x63, 0x7F, 0x5B, 0xB0, 0x31, 0x50, 0x9F, 0x67, 0x66, 0x00,
+                  0x02, 0,    0,    0,    0xAA, 0xBB, 0x66, 0x5A, 0x01, 0x01};
+    // 0x5A and 0x5B are two chips: the YM3526 write makes the song play on both.
+    EXPECT_EQ(ErrorOf(Vgm(data)), kSecondChip);
+    data[12] = 0x5A; // port 1's set-up zero is dropped
+    EXPECT_EQ(WritesOf(Vgm(data)),
+              (std::vector<Write>{{0, 0x20, 1}, {16 + 735 + 882 + 16, 0xB0, 0x31}}));
+    EXPECT_EQ(WritesOf(Vgm(data, 0x110)).size(), 2u); // before 1.50: data from 0x40 as well
+    EXPECT_EQ(ErrorOf(Vgm({0x5E, 0x20, 0x01, 0x5F, 0x05, 0x01})), kSecondChip); // OPL3 mode on
+    EXPECT_EQ(ErrorOf(Vgm({0x61, 0x01, 0x00, 0xAA, 0xB0, 0x31})), kSecondChip);
+    EXPECT_EQ(ErrorOf(Vgm({0x61, 0x01, 0x00, 0x2F})),
+              "ERROR: unknown VGM command 0x2F at offset 67");
+    EXPECT_EQ(ErrorOf(Vgm({0x5A, 0x20})), "Error reading from stream");
+    EXPECT_EQ(ErrorOf(Vgm({0x67, 0x66, 0x00, 0xFF, 0, 0, 0})), "Error reading from stream");
+}
+
+TEST(CaptureTime, WritesGoToTheNearestTickHalvesUpInFileOrder) {
+    EXPECT_EQ(TickOfTime(1, 1000, 500), 1);       // 0.5 tick
+    EXPECT_EQ(TickOfTime(2999, 1000, 500), 1500); // 1499.5 ticks
+    EXPECT_EQ(TickOfTime(2998, 1000, 500), 1499);
+    EXPECT_EQ(TickOfTime(103907280, 1193180, 560), 48767); // crusader.raw's length, exactly
+    // 1 ms and 2 ms at 500 ticks per second both land on tick 1, in their file order.
+    SongWrites song =
+        ReadSongSource(DroV1(2, {0xB0, 0x31, 0x00, 0x00, 0xB0, 0x11, 0x00, 0x00, 0xA0, 0x44}), "x")
+            .Writes(500);
+    EXPECT_EQ(song.writes.size(), 3u);
+    EXPECT_EQ(std::make_tuple(song.writes[1].time, song.writes[1].val, song.writes[2].time),
+              std::make_tuple(1, 0x11, 1));
+    EXPECT_EQ(song.length, 1);
+}
+
+TEST(CaptureWriters, ImfThroughVgmAndDroGivesBackEveryWriteAtItsTick) {
+    SongWrites song;
+    song.writes = {
+        {3, 0x20, 0x01}, {3, 0xBD, 0x20}, {4, 0xB0, 0x31}, {70000, 0xB0, 0x11}, {70001, 0x43, 0}};
+    song.length = 70500;
+    for (int rate : {560, 700, 280}) {
+        for (bool vgm : {true, false}) {
+            Bytes bytes = vgm ? VgmBytes(song, rate, "T") : DroBytes(song, rate);
+            SongSource source = ReadSongSource(bytes, "x");
+            Bytes imf = ImfBytesOfWrites(source.Writes(rate), 0);
+            SongSource back = ReadSongSource(imf, "x.imf");
+            EXPECT_EQ(testsupport::ListContents(SongOfWrites(back.imfWrites)),
+                      testsupport::ListContents(SongOfWrites(song)))
+                << rate << vgm;
+            EXPECT_EQ(back.imfWrites.length, song.length) << rate << vgm;
+            EXPECT_EQ(source.capture->title, vgm ? "T" : "");
+        }
+    }
+}
+
+TEST(CaptureFiles, RealCapturesReadAsASecondReadingCountsThem) {
+    std::filesystem::path dir = std::filesystem::path(IMF_CORPUS_DIR) / "../captures";
+    if (!std::filesystem::exists(dir))
+        GTEST_SKIP() << "no captures at " << dir;
+    // file, writes, first write, last write (units, reg, val), length in units
+    const std::tuple<const char*, std::size_t, Write, Write, std::int64_t> kFiles[] = {
+        {"doofus.dro", 11038, {0, 0x01, 0x20}, {167490, 0xBD, 0x39}, 167490},
+        {"dro_v2.dro", 11847, {0, 0x01, 0x20}, {221239, 0x43, 0x1C}, 221239},
+        {"crusader.raw", 1578, {0, 0x01, 0x00}, {103366800, 0xB2, 0x25}, 103907280},
+        {"YsBattle.vgm", 31544, {0, 0x01, 0x20}, {6281163, 0xBD, 0x20}, 6320347}};
+    for (const auto& [name, count, first, last, length] : kFiles) {
+        Capture song = Read(testsupport::ReadBytes(dir / name));
+        ASSERT_EQ(song.writes.size(), count) << name;
+        const CaptureWrite &a = song.writes.front(), &z = song.writes.back();
+        EXPECT_EQ(Write(a.time, a.reg, a.val), first) << name;
+        EXPECT_EQ(Write(z.time, z.reg, z.val), last) << name;
+        EXPECT_EQ(song.length, length) << name;
+    }
+    EXPECT_EQ(ErrorOf(testsupport::ReadBytes(dir / "BeyondSN.vgm")), kSecondChip);
+}
