@@ -2,7 +2,7 @@
 #include "RepeatedWrites.h"
 #include "ImfFile.h"
 #include "SongFeed.h"
-#include "SongWrites.h"
+#include "TimedWriteTuples.h"
 
 #include <gtest/gtest.h>
 
