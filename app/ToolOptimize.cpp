@@ -18,7 +18,8 @@
 #include <vector>
 
 namespace {
-// The deepest look-ahead in which every song of the test corpus finishes within a minute.
+// The deepest look-ahead in which every song of the test corpus finishes within a minute on a
+// 2-core machine: at depth 2 the slowest took 20 s of CPU time, at depth 3 one took 116 s.
 constexpr int kMaxDepth = 2;
 
 struct OptimizeSettings {
@@ -188,7 +189,7 @@ int ToolOptimize(int argc, char** argv, int first) {
     // One file behaves as imfproc: a raised error ends the run with its message and status.
     if (args.positional.size() == 1) {
         const std::string& path = args.positional[0];
-        std::string output = settings.output.empty() ? "" : settings.output;
+        std::string output = settings.output;
         if (!output.empty())
             PrepareOutput(output, {path}, true);
         std::vector<std::uint8_t> bytes = ReadFileBytes(path);

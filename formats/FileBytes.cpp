@@ -49,11 +49,11 @@ bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
     return true;
 }
 
-// The device and inode of a regular file; nothing for anything else. "-" stands for standard
-// output, which a shell may have pointed at a file.
-std::optional<std::pair<dev_t, ino_t>> RegularFileIdentity(const std::string& path) {
+// The device and inode of a regular file; nothing for anything else. "-" stands for the
+// descriptor `dash`, which a shell may have pointed at a file.
+std::optional<std::pair<dev_t, ino_t>> RegularFileIdentity(const std::string& path, int dash) {
     struct stat info {};
-    int result = path == "-" ? ::fstat(gDataOutput, &info) : ::stat(path.c_str(), &info);
+    int result = path == "-" ? ::fstat(dash, &info) : ::stat(path.c_str(), &info);
     if (result != 0 || !S_ISREG(info.st_mode))
         return std::nullopt;
     return std::pair{info.st_dev, info.st_ino};
@@ -131,16 +131,16 @@ void KeepStandardOutputForData() {
 }
 
 void RefuseReplacingInputs(const std::string& output, const std::vector<std::string>& inputs) {
-    auto target = RegularFileIdentity(output);
+    auto target = RegularFileIdentity(output, gDataOutput);
     if (!target)
         return;
     for (const std::string& input : inputs) {
-        if (input != "-" && RegularFileIdentity(input) == target)
+        if (RegularFileIdentity(input, STDIN_FILENO) == target)
             throw ImfError("ERROR: output would replace the input: " + input);
     }
 }
 
 bool SameFile(const std::string& a, const std::string& b) {
-    auto identity = RegularFileIdentity(a);
-    return identity && a != "-" && b != "-" && identity == RegularFileIdentity(b);
+    auto identity = RegularFileIdentity(a, gDataOutput);
+    return identity && identity == RegularFileIdentity(b, gDataOutput);
 }

@@ -27,8 +27,9 @@ void KeepStandardOutputForData();
 
 // Raises "ERROR: output would replace the input: " + input, before anything is written, when
 // `output` names the same file as one of the inputs (device and inode: another path or a hard
-// link to it counts). A missing output, "-" and inputs that are not regular files never match.
+// link to it counts; "-" is standard input or output, wherever a shell pointed it). Only
+// regular files count: a missing output, a pipe or a terminal never matches.
 void RefuseReplacingInputs(const std::string& output, const std::vector<std::string>& inputs);
 
-// Whether both paths name one existing regular file.
+// Whether both paths name one existing regular file (for outputs: "-" is standard output).
 bool SameFile(const std::string& a, const std::string& b);
