@@ -46,7 +46,8 @@ OutputKind OutputKindOfPath(const std::string& path) {
     return OutputKind::Imf;
 }
 
-void SaveWrites(const SongWrites& writes, const std::string& path, const OutputSettings& settings) {
+void SaveWrites(const TickedWrites& writes, const std::string& path,
+                const OutputSettings& settings) {
     std::vector<std::uint8_t> bytes;
     switch (OutputKindOfPath(path)) {
     case OutputKind::Kmf: {

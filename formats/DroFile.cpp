@@ -213,7 +213,7 @@ Capture ReadDro(std::span<const std::uint8_t> bytes) {
     return capture;
 }
 
-std::vector<std::uint8_t> DroBytes(const SongWrites& song, int rate) {
+std::vector<std::uint8_t> DroBytes(const TickedWrites& song, int rate) {
     // The code map holds the registers in the order of their first use.
     std::array<int, 256> code;
     code.fill(-1);

@@ -17,4 +17,4 @@ bool IsDro(std::span<const std::uint8_t> bytes);
 Capture ReadDro(std::span<const std::uint8_t> bytes);
 
 // The writes as a DRO version 2 file for one OPL2, ticks of `rate` turned into milliseconds.
-std::vector<std::uint8_t> DroBytes(const SongWrites& song, int rate);
+std::vector<std::uint8_t> DroBytes(const TickedWrites& song, int rate);

@@ -215,7 +215,7 @@ Capture ReadVgm(std::span<const std::uint8_t> bytes) {
     return capture;
 }
 
-std::vector<std::uint8_t> VgmBytes(const SongWrites& song, int rate, const std::string& title) {
+std::vector<std::uint8_t> VgmBytes(const TickedWrites& song, int rate, const std::string& title) {
     ByteWriter data;
     std::int64_t now = 0; // samples
     auto wait = [&](std::int64_t samples) {

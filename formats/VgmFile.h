@@ -20,4 +20,4 @@ Capture ReadVgm(std::span<const std::uint8_t> bytes);
 
 // The writes as a VGM 1.51 file for one YM3812, ticks of `rate` turned into samples; with a
 // GD3 tag naming the title when it is not empty.
-std::vector<std::uint8_t> VgmBytes(const SongWrites& song, int rate, const std::string& title);
+std::vector<std::uint8_t> VgmBytes(const TickedWrites& song, int rate, const std::string& title);

@@ -4,7 +4,7 @@
 
 #include "DroFile.h"
 #include "FuzzSupport.h"
-#include "SongWrites.h"
+#include "TickedWrites.h"
 #include "VgmFile.h"
 
 #include <cstddef>
@@ -43,7 +43,7 @@ template <typename Read> int FuzzCapture(const std::uint8_t* data, std::size_t s
         return -1;
     RunAcceptingCapture([&] {
         Capture capture = read(std::span<const std::uint8_t>(data, size));
-        SongWrites song = CaptureTicks(capture, 560);
+        TickedWrites song = CaptureTicks(capture, 560);
         TImfSong model;
         InterpretWrites(model, song);
         ReadVgm(VgmBytes(song, 560, capture.title));

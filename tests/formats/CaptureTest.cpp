@@ -143,7 +143,7 @@ TEST(CaptureTime, WritesGoToTheNearestTickHalvesUpInFileOrder) {
     EXPECT_EQ(TickOfTime(2998, 1000, 500), 1499);
     EXPECT_EQ(TickOfTime(103907280, 1193180, 560), 48767); // crusader.raw's length, exactly
     // 1 ms and 2 ms at 500 ticks per second both land on tick 1, in their file order.
-    SongWrites song =
+    TickedWrites song =
         ReadSongSource(DroV1(2, {0xB0, 0x31, 0x00, 0x00, 0xB0, 0x11, 0x00, 0x00, 0xA0, 0x44}), "x")
             .Writes(500);
     EXPECT_EQ(song.writes.size(), 3u);
@@ -153,7 +153,7 @@ TEST(CaptureTime, WritesGoToTheNearestTickHalvesUpInFileOrder) {
 }
 
 TEST(CaptureWriters, ImfThroughVgmAndDroGivesBackEveryWriteAtItsTick) {
-    SongWrites song;
+    TickedWrites song;
     song.writes = {
         {3, 0x20, 0x01}, {3, 0xBD, 0x20}, {4, 0xB0, 0x31}, {70000, 0xB0, 0x11}, {70001, 0x43, 0}};
     song.length = 70500;
