@@ -84,6 +84,10 @@ TEST(CaptureReaders, DroVersion1CodesEscapesChipsAndTheUnescapedRegisterDump) {
     EXPECT_NE(mended.notes.at(0).find("as registers"), std::string::npos);
     Capture literal = Read(DroV1(1057, dump)); // the literal waits add up: kept
     EXPECT_EQ(literal.writes.size(), 2u);
+    // Early files: a one-byte hardware type, told by the three data bytes after it.
+    Bytes early = DroV1(0, {0xB0, 0x31, 0xA0, 0x44});
+    early.erase(early.begin() + 21, early.begin() + 24);
+    EXPECT_EQ(WritesOf(early), (std::vector<Write>{{0, 0xB0, 0x31}, {0, 0xA0, 0x44}}));
     EXPECT_EQ(ErrorOf(DroV1(3, {0x01, 0x20})), "Error reading from stream");
     EXPECT_EQ(ErrorOf(Cat(Text("DBRAWOPL"), U32(0x10000))), "Error reading from stream");
 }
