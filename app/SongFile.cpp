@@ -62,7 +62,7 @@ OutputKind OutputKindOfPath(const std::string& path) {
     return OutputKind::Imf;
 }
 
-std::size_t SaveWrites(const SongWrites& writes, const std::string& path,
+std::size_t SaveWrites(const TickedWrites& writes, const std::string& path,
                        const OutputSettings& settings) {
     std::vector<std::uint8_t> bytes;
     switch (OutputKindOfPath(path)) {

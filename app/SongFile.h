@@ -64,5 +64,5 @@ struct OutputSettings {
 
 // Writes the writes, write for write, in the format of the path's extension: .vgm VGM 1.51,
 // .vgz the same gzip-compressed, .dro DRO version 2, .kmf KMF, anything else IMF.
-std::size_t SaveWrites(const SongWrites& writes, const std::string& path,
+std::size_t SaveWrites(const TickedWrites& writes, const std::string& path,
                        const OutputSettings& settings);

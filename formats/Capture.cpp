@@ -47,8 +47,8 @@ void KeepOneChip(Capture& capture) {
                                 " set-up zeros to a second chip or register set dropped");
 }
 
-SongWrites CaptureTicks(const Capture& capture, int rate) {
-    SongWrites song;
+TickedWrites CaptureTicks(const Capture& capture, int rate) {
+    TickedWrites song;
     song.writes.reserve(capture.writes.size());
     auto tick = [&](std::int64_t time) {
         std::int64_t ticks = TickOfTime(time, capture.unitsPerSecond, rate);

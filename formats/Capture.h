@@ -2,7 +2,7 @@
 // the rules that turn it into one OPL2's writes at song ticks.
 #pragma once
 
-#include "SongWrites.h"
+#include "TickedWrites.h"
 
 #include <cstdint>
 #include <string>
@@ -44,4 +44,4 @@ void KeepOneChip(Capture& capture);
 
 // The capture's writes at ticks of the rate, in file order, writes to registers the OPL2 does
 // not have left out. Raises "ERROR: song longer than 2147483647 ticks" past the song time.
-SongWrites CaptureTicks(const Capture& capture, int rate);
+TickedWrites CaptureTicks(const Capture& capture, int rate);

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -213,7 +214,7 @@ Capture ReadDro(std::span<const std::uint8_t> bytes) {
     return capture;
 }
 
-std::vector<std::uint8_t> DroBytes(const SongWrites& song, int rate) {
+std::vector<std::uint8_t> DroBytes(const TickedWrites& song, int rate) {
     // The code map holds the registers in the order of their first use.
     std::array<int, 256> code;
     code.fill(-1);
@@ -254,6 +255,8 @@ std::vector<std::uint8_t> DroBytes(const SongWrites& song, int rate) {
         ++count;
     }
     std::int64_t length = std::max(now, Scale(song.length, 1000, rate));
+    if (length > UINT32_MAX) // the header counts milliseconds in 32 bits
+        throw ImfError("ERROR: song too long for DRO");
     wait(length - now);
 
     ByteWriter out;

@@ -17,4 +17,5 @@ bool IsDro(std::span<const std::uint8_t> bytes);
 Capture ReadDro(std::span<const std::uint8_t> bytes);
 
 // The writes as a DRO version 2 file for one OPL2, ticks of `rate` turned into milliseconds.
-std::vector<std::uint8_t> DroBytes(const SongWrites& song, int rate);
+// Raises "ERROR: song too long for DRO" past 2^32 ms.
+std::vector<std::uint8_t> DroBytes(const TickedWrites& song, int rate);

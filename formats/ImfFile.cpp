@@ -5,7 +5,7 @@
 #include "FileBytes.h"
 #include "ImfError.h"
 #include "KmfFile.h"
-#include "SongWrites.h"
+#include "TickedWrites.h"
 #include "WriteOrder.h"
 
 #include <algorithm>
@@ -100,7 +100,7 @@ SongFileLayout LoadFromBytes(TImfSong& song, std::span<const std::uint8_t> bytes
     return LoadInto(song, bytes);
 }
 
-SongFileLayout LoadWritesFromBytes(SongWrites& song, std::span<const std::uint8_t> bytes) {
+SongFileLayout LoadWritesFromBytes(TickedWrites& song, std::span<const std::uint8_t> bytes) {
     WriteCollector collector(song);
     return LoadInto(collector, bytes);
 }
@@ -158,7 +158,7 @@ std::vector<std::uint8_t> ImfBytes(const TImfSong& song, std::uint8_t headerFlag
     return bytes;
 }
 
-std::vector<std::uint8_t> ImfBytesOfWrites(const SongWrites& song, std::uint8_t headerFlag) {
+std::vector<std::uint8_t> ImfBytesOfWrites(const TickedWrites& song, std::uint8_t headerFlag) {
     ByteWriter out;
     if (headerFlag != 0)
         out.U16(0); // room for the length word

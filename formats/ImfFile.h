@@ -10,7 +10,7 @@
 #include <vector>
 
 class ByteReader;
-struct SongWrites;
+struct TickedWrites;
 
 // Which layout the loader recognised.
 enum class SongFileLayout { ImfHeaderless, ImfLengthWord, Kmf };
@@ -22,7 +22,7 @@ SongFileLayout LoadFile(TImfSong& song, const std::string& path);
 // The same for a file's bytes in memory.
 SongFileLayout LoadFromBytes(TImfSong& song, std::span<const std::uint8_t> bytes);
 // The same bytes read as plain writes at their ticks, without the song model's interpretation.
-SongFileLayout LoadWritesFromBytes(SongWrites& song, std::span<const std::uint8_t> bytes);
+SongFileLayout LoadWritesFromBytes(TickedWrites& song, std::span<const std::uint8_t> bytes);
 // Reads the whole file as headerless IMF.
 int LoadImf(TImfSong& song, const std::string& path);
 // Reads the file as IMF with a length word.
@@ -38,6 +38,6 @@ int ReadImfData(TImfSong& song, ByteReader& stream, std::int32_t length);
 std::vector<std::uint8_t> ImfBytes(const TImfSong& song, std::uint8_t headerFlag);
 // The writes as an IMF file, write for write: each at its tick (the first one's too, after a
 // register 0 record when that is not tick 0), the last delay keeping the song's length.
-std::vector<std::uint8_t> ImfBytesOfWrites(const SongWrites& song, std::uint8_t headerFlag);
+std::vector<std::uint8_t> ImfBytesOfWrites(const TickedWrites& song, std::uint8_t headerFlag);
 // Writes ImfBytes to the path, replacing the file only once it is complete.
 int SaveImf(const TImfSong& song, const std::string& path, std::uint8_t headerFlag);

@@ -4,8 +4,8 @@
 #include "ByteWriter.h"
 #include "FileBytes.h"
 #include "ImfError.h"
-#include "SongWrites.h"
 #include "Surface.h"
+#include "TickedWrites.h"
 #include "WriteOrder.h"
 
 #include <fstream>

@@ -63,7 +63,7 @@ int SongSource::TickRate(int explicitRate, const std::string& outputPath) const 
     return ChooseTickRate(explicitRate, kmfRate, name, IsCapture(), outputPath);
 }
 
-SongWrites SongSource::Writes(int rate) const {
+TickedWrites SongSource::Writes(int rate) const {
     return capture ? CaptureTicks(*capture, rate) : imfWrites;
 }
 

@@ -5,7 +5,7 @@
 #include "Capture.h"
 #include "ImfFile.h"
 #include "ImfSong.h"
-#include "SongWrites.h"
+#include "TickedWrites.h"
 
 #include <cstdint>
 #include <optional>
@@ -18,7 +18,7 @@ struct SongSource {
     std::vector<std::uint8_t> bytes; // IMF and KMF: the file, read into a song model on demand
     SongFileLayout layout = SongFileLayout::ImfHeaderless; // IMF and KMF
     std::uint16_t kmfRate = 0;      // KMF: its rate field (560 for 0); otherwise 0
-    SongWrites imfWrites;           // IMF and KMF: the writes at their ticks
+    TickedWrites imfWrites;         // IMF and KMF: the writes at their ticks
     std::optional<Capture> capture; // DRO, RAW, VGM (also gzip-compressed)
 
     bool IsCapture() const { return capture.has_value(); }
@@ -27,7 +27,7 @@ struct SongSource {
     // The tick rate (ChooseTickRate) for this song written to outputPath ("" when none).
     int TickRate(int explicitRate, const std::string& outputPath = "") const;
     // The file's writes at ticks of the rate, write for write.
-    SongWrites Writes(int rate) const;
+    TickedWrites Writes(int rate) const;
     // The song model of the file: IMF and KMF as LoadFromBytes reads them, captures from their
     // writes at ticks of the rate.
     void Load(TImfSong& song, int rate) const;

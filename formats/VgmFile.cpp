@@ -6,6 +6,7 @@
 #include "RegisterMap.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -215,7 +216,7 @@ Capture ReadVgm(std::span<const std::uint8_t> bytes) {
     return capture;
 }
 
-std::vector<std::uint8_t> VgmBytes(const SongWrites& song, int rate, const std::string& title) {
+std::vector<std::uint8_t> VgmBytes(const TickedWrites& song, int rate, const std::string& title) {
     ByteWriter data;
     std::int64_t now = 0; // samples
     auto wait = [&](std::int64_t samples) {
@@ -235,6 +236,8 @@ std::vector<std::uint8_t> VgmBytes(const SongWrites& song, int rate, const std::
         data.U8(write.val);
     }
     std::int64_t total = std::max(now, SampleOf(song.length, rate));
+    if (total > UINT32_MAX) // the header counts samples in 32 bits
+        throw ImfError("ERROR: song too long for VGM");
     wait(total - now);
     data.U8(0x66);
 

@@ -19,5 +19,6 @@ bool IsVgm(std::span<const std::uint8_t> bytes);
 Capture ReadVgm(std::span<const std::uint8_t> bytes);
 
 // The writes as a VGM 1.51 file for one YM3812, ticks of `rate` turned into samples; with a
-// GD3 tag naming the title when it is not empty.
-std::vector<std::uint8_t> VgmBytes(const SongWrites& song, int rate, const std::string& title);
+// GD3 tag naming the title when it is not empty. Raises "ERROR: song too long for VGM" past
+// 2^32 samples.
+std::vector<std::uint8_t> VgmBytes(const TickedWrites& song, int rate, const std::string& title);

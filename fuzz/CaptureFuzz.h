@@ -4,7 +4,7 @@
 
 #include "DroFile.h"
 #include "FuzzSupport.h"
-#include "SongWrites.h"
+#include "TickedWrites.h"
 #include "VgmFile.h"
 
 #include <cstddef>
@@ -14,12 +14,14 @@
 namespace fuzzsupport {
 
 // Besides the loader's: a second chip or OPL3 registers, a command byte that VGM does not
-// define, a DRO version, compression or register index that cannot be read, damaged gzip data.
+// define, a DRO version, compression or register index that cannot be read, damaged gzip data,
+// a song too long for a writer's header.
 inline bool IsAcceptedCaptureError(std::string_view message) {
     return IsAcceptedError(message) || message.starts_with("ERROR: song uses a second chip") ||
            message.starts_with("ERROR: unknown VGM command ") ||
            message.starts_with("ERROR: DRO ") || message.starts_with("ERROR: damaged gzip") ||
-           message.starts_with("ERROR: gzip data ");
+           message.starts_with("ERROR: gzip data ") ||
+           message.starts_with("ERROR: song too long for ");
 }
 
 template <typename Step> void RunAcceptingCapture(Step step) {
@@ -43,7 +45,7 @@ template <typename Read> int FuzzCapture(const std::uint8_t* data, std::size_t s
         return -1;
     RunAcceptingCapture([&] {
         Capture capture = read(std::span<const std::uint8_t>(data, size));
-        SongWrites song = CaptureTicks(capture, 560);
+        TickedWrites song = CaptureTicks(capture, 560);
         TImfSong model;
         InterpretWrites(model, song);
         ReadVgm(VgmBytes(song, 560, capture.title));

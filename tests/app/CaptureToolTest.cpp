@@ -23,7 +23,7 @@ testsupport::ProgramRun Imftool(const std::vector<std::string>& args) {
 }
 
 std::vector<std::tuple<int, int, int>> WritesOf(const Bytes& bytes, int rate, int& length) {
-    SongWrites song = ReadSongSource(bytes, "x").Writes(rate);
+    TickedWrites song = ReadSongSource(bytes, "x").Writes(rate);
     std::vector<std::tuple<int, int, int>> writes;
     for (const TimedWrite& w : song.writes)
         writes.emplace_back(w.time, w.reg, w.val);
@@ -66,7 +66,7 @@ TEST(CaptureTool, CapturesAreDescribedOptimisedOrRefused) {
     ASSERT_EQ(optimized.status, 0) << optimized.err;
     EXPECT_EQ(ReadSongSource(ReadBytes(dir / "out.dro"), "x").FormatText(), "DRO version 2");
 
-    SongWrites twoChips;
+    TickedWrites twoChips;
     twoChips.writes = {{0, 0xB0, 0x31}};
     Bytes bytes = VgmBytes(twoChips, 560, "");
     bytes[0x80] = 0xAA; // the write goes to a second YM3812

@@ -8,7 +8,7 @@
 #include "SongFeed.h"
 #include "SongFile.h"
 #include "SongRender.h"
-#include "TimedWriteTuples.h"
+#include "SongWrites.h"
 #include "SoundCompare.h"
 #include "TestSupport.h"
 

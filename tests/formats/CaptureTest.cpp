@@ -84,6 +84,10 @@ TEST(CaptureReaders, DroVersion1CodesEscapesChipsAndTheUnescapedRegisterDump) {
     EXPECT_NE(mended.notes.at(0).find("as registers"), std::string::npos);
     Capture literal = Read(DroV1(1057, dump)); // the literal waits add up: kept
     EXPECT_EQ(literal.writes.size(), 2u);
+    // Early files: a one-byte hardware type, told by the three data bytes after it.
+    Bytes early = DroV1(0, {0xB0, 0x31, 0xA0, 0x44});
+    early.erase(early.begin() + 21, early.begin() + 24);
+    EXPECT_EQ(WritesOf(early), (std::vector<Write>{{0, 0xB0, 0x31}, {0, 0xA0, 0x44}}));
     EXPECT_EQ(ErrorOf(DroV1(3, {0x01, 0x20})), "Error reading from stream");
     EXPECT_EQ(ErrorOf(Cat(Text("DBRAWOPL"), U32(0x10000))), "Error reading from stream");
 }
@@ -143,7 +147,7 @@ TEST(CaptureTime, WritesGoToTheNearestTickHalvesUpInFileOrder) {
     EXPECT_EQ(TickOfTime(2998, 1000, 500), 1499);
     EXPECT_EQ(TickOfTime(103907280, 1193180, 560), 48767); // crusader.raw's length, exactly
     // 1 ms and 2 ms at 500 ticks per second both land on tick 1, in their file order.
-    SongWrites song =
+    TickedWrites song =
         ReadSongSource(DroV1(2, {0xB0, 0x31, 0x00, 0x00, 0xB0, 0x11, 0x00, 0x00, 0xA0, 0x44}), "x")
             .Writes(500);
     EXPECT_EQ(song.writes.size(), 3u);
@@ -153,7 +157,7 @@ TEST(CaptureTime, WritesGoToTheNearestTickHalvesUpInFileOrder) {
 }
 
 TEST(CaptureWriters, ImfThroughVgmAndDroGivesBackEveryWriteAtItsTick) {
-    SongWrites song;
+    TickedWrites song;
     song.writes = {
         {3, 0x20, 0x01}, {3, 0xBD, 0x20}, {4, 0xB0, 0x31}, {70000, 0xB0, 0x11}, {70001, 0x43, 0}};
     song.length = 70500;
@@ -190,5 +194,8 @@ TEST(CaptureFiles, RealCapturesReadAsASecondReadingCountsThem) {
         EXPECT_EQ(Write(z.time, z.reg, z.val), last) << name;
         EXPECT_EQ(song.length, length) << name;
     }
+    // doofus.dro begins with an unescaped register dump: only that reading matches its header.
+    EXPECT_NE(Read(testsupport::ReadBytes(dir / "doofus.dro")).notes.at(0).find("as registers"),
+              std::string::npos);
     EXPECT_EQ(ErrorOf(testsupport::ReadBytes(dir / "BeyondSN.vgm")), kSecondChip);
 }

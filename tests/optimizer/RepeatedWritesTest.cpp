@@ -2,7 +2,7 @@
 #include "RepeatedWrites.h"
 #include "ImfFile.h"
 #include "SongFeed.h"
-#include "TimedWriteTuples.h"
+#include "SongWrites.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-// SongWrites: a song file's writes at ticks in file order, as a conversion copies them.
+// TickedWrites: a song file's writes at ticks in file order, as a conversion copies them.
 #pragma once
 
 #include "ImfError.h"
@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-struct SongWrites {
+struct TickedWrites {
     std::vector<TimedWrite> writes;
     std::int32_t length = 0; // ticks: the sum of all the file's delays
 };
@@ -21,10 +21,10 @@ struct SongWrites {
 // OPL2 does not have are left out, as the song model leaves them out of its lists.
 class WriteCollector {
 public:
-    explicit WriteCollector(SongWrites& song) : song_(song) {}
+    explicit WriteCollector(TickedWrites& song) : song_(song) {}
 
     int InitRead() {
-        song_ = SongWrites();
+        song_ = TickedWrites();
         return 0;
     }
     int ProcessCommand(std::uint8_t reg, std::uint8_t val) {
@@ -41,13 +41,13 @@ public:
     }
 
 private:
-    SongWrites& song_;
+    TickedWrites& song_;
 };
 
 // A song whose list 0 holds the writes in their order with plain register numbers: the writers
 // put such a song on disk write for write.
-TImfSong SongOfWrites(const SongWrites& writes);
+TImfSong SongOfWrites(const TickedWrites& writes);
 // Feeds the writes to the song model as a reader does: InitRead, then the writes and pauses.
-void InterpretWrites(TImfSong& song, const SongWrites& writes);
+void InterpretWrites(TImfSong& song, const TickedWrites& writes);
 // A song's lists merged into the order the writers use, with its length.
-SongWrites WritesOfSong(const TImfSong& song);
+TickedWrites WritesOfSong(const TImfSong& song);

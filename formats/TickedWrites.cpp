@@ -1,6 +1,6 @@
-#include "SongWrites.h"
+#include "TickedWrites.h"
 
-TImfSong SongOfWrites(const SongWrites& writes) {
+TImfSong SongOfWrites(const TickedWrites& writes) {
     TImfSong song;
     song.InitRead();
     std::int32_t index = 0;
@@ -11,7 +11,7 @@ TImfSong SongOfWrites(const SongWrites& writes) {
     return song;
 }
 
-void InterpretWrites(TImfSong& song, const SongWrites& writes) {
+void InterpretWrites(TImfSong& song, const TickedWrites& writes) {
     song.InitRead();
     for (const TimedWrite& write : writes.writes) {
         song.ProcessPause(write.time - song.globaltime);
@@ -20,6 +20,6 @@ void InterpretWrites(TImfSong& song, const SongWrites& writes) {
     song.ProcessPause(writes.length - song.globaltime);
 }
 
-SongWrites WritesOfSong(const TImfSong& song) {
+TickedWrites WritesOfSong(const TImfSong& song) {
     return {MergeChannelLists(song), song.globaltime};
 }
