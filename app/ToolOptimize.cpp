@@ -17,6 +17,7 @@ namespace {
 struct OptimizeSettings {
     OptimizeMode mode = OptimizeMode::Seed;
     AllocationSettings allocation;
+    DropSettings drop;
     std::string output; // for a single file; empty: beside the input
 };
 
@@ -37,7 +38,9 @@ FileOutcome OptimizeFile(const std::string& path, const OptimizeSettings& settin
     outcome.bytesBefore = std::filesystem::file_size(path);
     outcome.writesBefore = input.song.InstructionCount();
     int tickRate = ChooseTickRate(0, input.format.rate, path);
-    outcome.won = OptimizeWithMode(input.song, settings.mode, settings.allocation, tickRate).won;
+    outcome.won = OptimizeWithMode(input.song, settings.mode, settings.allocation, tickRate,
+                                   nullptr, settings.drop)
+                      .won;
     outcome.writesAfter = input.song.InstructionCount();
 
     SongFormat format;
@@ -73,27 +76,32 @@ void PrintTable(const std::vector<FileOutcome>& outcomes, OptimizeMode mode) {
 int ToolOptimize(int argc, char** argv, int first) {
     const std::string usage =
         "usage: imftool optimize FILE... [-o OUT] [--mode MODE] [--reserved N] [--depth N]\n"
-        "                        [--no-grouping] [--force]\n"
+        "                        [--no-grouping] [--force] [--keep-timers] [--explain]\n"
         "  Optimises each song and saves it beside the input, in the input's format, as\n"
         "  NAME_optimized.imf or NAME_optimized.kmf.\n"
         "  -o OUT          output path (one FILE only)\n"
         "  --mode MODE     seed: as imfproc does, the notes dealt out to the channels again\n"
         "                  (default);\n"
-        "                  faithful: notes stay on their channels, writes that repeat a\n"
-        "                  register's value are dropped; sounds exactly as the input;\n"
+        "                  faithful: notes stay on their channels, writes that no sample can\n"
+        "                  hear are dropped; sounds exactly as the input;\n"
         "                  smallest: the seed's re-allocation, then the dropping, kept only when\n"
         "                  it sounds the same as the input, else the faithful result\n"
         "  --reserved N    channels 0..N-1 only when no other is free (default 1)\n"
         "  --depth N       -1: greedy channel choice (default); 0 or more: look-ahead notes\n"
         "  --no-grouping   take the writes of one tick one at a time\n"
-        "  --force         keep the new allocation even when it is not smaller (seed)\n";
+        "  --force         keep the new allocation even when it is not smaller (seed)\n"
+        "  --keep-timers   keep the writes to the timers 0x02..0x04, for players that read\n"
+        "                  the timer flags (faithful, smallest)\n"
+        "  --explain       print how many writes each rule dropped (faithful, smallest)\n";
     ToolArgs args = ParseToolArgs(argc, argv, first,
                                   {{"-o", true},
                                    {"--mode", true},
                                    {"--reserved", true},
                                    {"--depth", true},
                                    {"--no-grouping", false},
-                                   {"--force", false}},
+                                   {"--force", false},
+                                   {"--keep-timers", false},
+                                   {"--explain", false}},
                                   1, SIZE_MAX, usage);
     if (args.help)
         return PrintHelp(usage);
@@ -112,6 +120,8 @@ int ToolOptimize(int argc, char** argv, int first) {
         UsageError("--depth must be between -1 and 8", usage);
     allocation.grouping = args.Has("--no-grouping") ? 0 : 1;
     allocation.force = args.Has("--force") ? 1 : 0;
+    settings.drop.rules.keepTimers = args.Has("--keep-timers");
+    settings.drop.explain = args.Has("--explain");
     settings.output = args.Text("-o", "");
     if (!settings.output.empty() && args.positional.size() > 1)
         UsageError("-o takes one input file only", usage);
