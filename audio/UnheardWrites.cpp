@@ -175,6 +175,11 @@ DropCounts DropUnheardWrites(TImfSong& song, const InaudibleOptions& options, in
             FindSilentOperatorWrites(writes, tickRate, song.globaltime);
         if (std::find(silent.begin(), silent.end(), true) == silent.end())
             return counts;
-        counts += DropInaudibleWrites(song, options, silent);
+        // Without the flagged writes every other operator reads as before, so a further replay
+        // can find more only where the writes left repeated changed what the next one sees.
+        const DropCounts round = DropInaudibleWrites(song, options, silent);
+        counts += round;
+        if (round.Total() == round.silent)
+            return counts;
     }
 }

@@ -19,6 +19,7 @@
 std::vector<bool> FindSilentOperatorWrites(const std::vector<TimedWrite>& writes, int tickRate,
                                            std::int32_t songLength);
 
-// DropInaudibleWrites, then replays at tickRate dropping the silent operator writes and what
-// they leave repeated, until a replay finds none. Returns the drops of all rounds.
+// DropInaudibleWrites, then a replay at tickRate whose silent operator writes go with what
+// they leave repeated, again as long as that leaves more to find. Songs too long to render
+// get no replay. Returns the drops of all rounds.
 DropCounts DropUnheardWrites(TImfSong& song, const InaudibleOptions& options, int tickRate);
