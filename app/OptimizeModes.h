@@ -1,4 +1,4 @@
-// imftool's optimisation modes: the re-allocation of imfproc, dropping repeated writes, or both.
+// imftool's optimisation modes: the re-allocation of imfproc, dropping unheard writes, or both.
 #pragma once
 
 #include "ImfSong.h"
