@@ -16,6 +16,7 @@ Kind KindOf(std::uint8_t reg) {
     switch (reg & 0xE0) {
     case 0x40:
         return Kind::Level;
+    case 0x20: // tremolo, envelope type and key scaling: the envelope's bits of it
     case 0x60:
     case 0x80:
         return Kind::Envelope;
@@ -68,6 +69,9 @@ public:
         // At rest a sine puts out -1 in its negative half, the other waveforms 0.
         if (kind == Kind::Waveform && ((old & 3) == 0 || (write.val & 3) == 0))
             watch.silent = false;
+        // The multiplier and vibrato move the phase, which a sine at rest still shows.
+        if ((reg & 0xE0) == 0x20 && ((old ^ write.val) & 0x4F) != 0)
+            watch.silent = false;
         if (watch.silent)
             ++watching_[op];
     }
@@ -86,6 +90,7 @@ public:
             };
             keep(0x40, e.envelope + 4 * watches_[0x40 + offset].level >= kSilentFrom);
             const bool off = !e.keyed && e.envelope == kEnvelopeOff;
+            keep(0x20, off);
             keep(0x60, off);
             keep(0x80, off);
             keep(0xE0, e.envelope + 4 * e.totalLevel >= kSilentFrom);
@@ -123,7 +128,7 @@ private:
     void KeyedOn(int channel) {
         const int first = (channel / 3) * 8 + channel % 3;
         for (int offset : {first, first + 3}) {
-            for (int family : {0x60, 0x80}) {
+            for (int family : {0x20, 0x60, 0x80}) {
                 Watch& watch = watches_[family + offset];
                 if (watch.open && watch.silent)
                     Lose(watch, OperatorOf(static_cast<std::uint8_t>(offset)));
