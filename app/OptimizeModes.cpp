@@ -4,7 +4,7 @@
 #include "Console.h"
 #include "Opl2Chip.h"
 #include "Optimize.h"
-#include "RepeatedWrites.h"
+#include "UnheardWrites.h"
 
 #include <array>
 #include <utility>
@@ -17,15 +17,29 @@ constexpr std::array<std::pair<OptimizeMode, const char*>, 3> kModeNames = {{
 }};
 
 // `label` names the song in the smallest mode's report, where two songs are at work.
-void DropAndReport(TImfSong& song, const std::string& label = "") {
-    PrintLine(label + "dropped " + std::to_string(DropRepeatedWrites(song)) + " repeated writes");
+void DropAndReport(TImfSong& song, const DropSettings& drop, int tickRate,
+                   const std::string& label = "") {
+    const DropCounts counts = DropUnheardWrites(song, drop.rules, tickRate);
+    PrintLine(label + "dropped " + std::to_string(counts.Total()) +
+              " writes that no sample can hear");
+    if (!drop.explain)
+        return;
+    const std::pair<const char*, std::int64_t> rules[] = {
+        {"repeated values", counts.repeated},
+        {"overwritten in the same tick", counts.overwritten},
+        {"bits the chip ignores", counts.ignoredBits},
+        {"registers that reach nothing", counts.unreachable},
+        {"operators at rest", counts.silent}};
+    for (const auto& [rule, dropped] : rules)
+        PrintLine(label + "  " + rule + ": " + std::to_string(dropped));
 }
 
 // The re-allocation and the dropping, on a song that shares the input's writes but not its lists.
-TImfSong Reallocated(const TImfSong& input, const AllocationSettings& settings) {
+TImfSong Reallocated(const TImfSong& input, const AllocationSettings& settings,
+                     const DropSettings& drop, int tickRate) {
     TImfSong song = input;
     Optimize(song, settings.reserved, settings.depth, settings.grouping, 1);
-    DropAndReport(song, "re-allocated: ");
+    DropAndReport(song, drop, tickRate, "re-allocated: ");
     return song;
 }
 } // namespace
@@ -47,7 +61,8 @@ const char* OptimizeModeName(OptimizeMode mode) {
 }
 
 ModeResult OptimizeWithMode(TImfSong& song, OptimizeMode mode, const AllocationSettings& settings,
-                            int tickRate, const SampleBuffer* inputRender) {
+                            int tickRate, const SampleBuffer* inputRender,
+                            const DropSettings& drop) {
     ModeResult result;
     result.won = mode;
     if (mode == OptimizeMode::Seed) {
@@ -56,13 +71,13 @@ ModeResult OptimizeWithMode(TImfSong& song, OptimizeMode mode, const AllocationS
         return result;
     }
     if (mode == OptimizeMode::Faithful) {
-        DropAndReport(song);
+        DropAndReport(song, drop, tickRate);
         return result;
     }
 
-    TImfSong candidate = Reallocated(song, settings);
+    TImfSong candidate = Reallocated(song, settings, drop, tickRate);
     TImfSong faithful = song;
-    DropAndReport(faithful, "faithful: ");
+    DropAndReport(faithful, drop, tickRate, "faithful: ");
     result.won = OptimizeMode::Faithful;
     if (candidate.InstructionCount() < faithful.InstructionCount()) {
         SampleBuffer rendered;

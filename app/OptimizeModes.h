@@ -1,7 +1,8 @@
-// imftool's optimisation modes: the re-allocation of imfproc, dropping repeated writes, or both.
+// imftool's optimisation modes: the re-allocation of imfproc, dropping unheard writes, or both.
 #pragma once
 
 #include "ImfSong.h"
+#include "InaudibleWrites.h"
 #include "SongRender.h"
 #include "SoundCompare.h"
 
@@ -11,7 +12,7 @@
 
 enum class OptimizeMode {
     Seed,     // the tracks dealt out again, kept when smaller (what imfproc does)
-    Faithful, // notes stay on their channels; writes repeating a register's value are dropped
+    Faithful, // notes stay on their channels; writes that no sample can hear are dropped
     Smallest, // the re-allocation, then the dropping; kept only when it sounds the same
 };
 
@@ -27,6 +28,12 @@ struct AllocationSettings {
     std::uint8_t force = 0;
 };
 
+// How writes that no sample can hear are dropped (faithful, and both sides of smallest).
+struct DropSettings {
+    InaudibleOptions rules;
+    bool explain = false; // a report line per rule with the writes it dropped
+};
+
 // What a mode did to one song.
 struct ModeResult {
     OptimizeMode won = OptimizeMode::Seed; // for Smallest: Smallest or Faithful
@@ -38,4 +45,5 @@ struct ModeResult {
 // Smallest renders the input (at tickRate) only when the re-allocated song has fewer writes
 // than the faithful one; `inputRender`, when given, is the input's render and saves that work.
 ModeResult OptimizeWithMode(TImfSong& song, OptimizeMode mode, const AllocationSettings& settings,
-                            int tickRate, const SampleBuffer* inputRender = nullptr);
+                            int tickRate, const SampleBuffer* inputRender = nullptr,
+                            const DropSettings& drop = {});

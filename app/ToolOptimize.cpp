@@ -25,6 +25,7 @@ constexpr int kMaxDepth = 2;
 struct OptimizeSettings {
     OptimizeMode mode = OptimizeMode::Seed;
     AllocationSettings allocation;
+    DropSettings drop;
     std::string output; // for a single file; empty: beside the input
 };
 
@@ -46,8 +47,9 @@ FileOutcome OptimizeFile(const std::string& path, std::span<const std::uint8_t> 
                                      settings.output);
     outcome.bytesBefore = input.fileBytes;
     outcome.writesBefore = input.song.InstructionCount();
-    outcome.won =
-        OptimizeWithMode(input.song, settings.mode, settings.allocation, input.tickRate).won;
+    outcome.won = OptimizeWithMode(input.song, settings.mode, settings.allocation, input.tickRate,
+                                   nullptr, settings.drop)
+                      .won;
     outcome.writesAfter = input.song.InstructionCount();
 
     SongFormat format;
@@ -138,7 +140,7 @@ int ToolOptimize(int argc, char** argv, int first) {
     const std::string depth = std::to_string(kMaxDepth);
     const std::string usage =
         "usage: imftool optimize FILE... [-o OUT] [--mode MODE] [--reserved N] [--depth N]\n"
-        "                        [--no-grouping] [--force]\n"
+        "                        [--no-grouping] [--force] [--keep-timers] [--explain]\n"
         "  Optimises each song and saves it beside the input, in the input's format, as\n"
         "  NAME_optimized.imf or NAME_optimized.kmf (a DRO, RAW or VGM capture as IMF).\n"
         "  FILE \"-\" is standard input.\n"
@@ -146,8 +148,8 @@ int ToolOptimize(int argc, char** argv, int first) {
         "                  .dro write those formats, and for a capture also .kmf\n"
         "  --mode MODE     seed: as imfproc does, the notes dealt out to the channels again\n"
         "                  (default);\n"
-        "                  faithful: notes stay on their channels, writes that repeat a\n"
-        "                  register's value are dropped; sounds exactly as the input;\n"
+        "                  faithful: notes stay on their channels, writes that no sample can\n"
+        "                  hear are dropped; sounds exactly as the input;\n"
         "                  smallest: the seed's re-allocation, then the dropping, kept only when\n"
         "                  it sounds the same as the input, else the faithful result\n"
         "  --reserved N    channels 0..N-1 only when no other is free (default 1)\n"
@@ -156,14 +158,19 @@ int ToolOptimize(int argc, char** argv, int first) {
         ": each level takes about as many times longer as there\n"
         "                  are channels)\n"
         "  --no-grouping   take the writes of one tick one at a time\n"
-        "  --force         keep the new allocation even when it is not smaller (seed)\n";
+        "  --force         keep the new allocation even when it is not smaller (seed)\n"
+        "  --keep-timers   keep the writes to the timers 0x02..0x04, for players that read\n"
+        "                  the timer flags (faithful, smallest)\n"
+        "  --explain       print how many writes each rule dropped (faithful, smallest)\n";
     ToolArgs args = ParseToolArgs(argc, argv, first,
                                   {{"-o", true},
                                    {"--mode", true},
                                    {"--reserved", true},
                                    {"--depth", true},
                                    {"--no-grouping", false},
-                                   {"--force", false}},
+                                   {"--force", false},
+                                   {"--keep-timers", false},
+                                   {"--explain", false}},
                                   1, SIZE_MAX, usage);
     if (args.help)
         return PrintHelp(usage);
@@ -182,6 +189,8 @@ int ToolOptimize(int argc, char** argv, int first) {
         UsageError("--depth must be between -1 and " + std::to_string(kMaxDepth), usage);
     allocation.grouping = args.Has("--no-grouping") ? 0 : 1;
     allocation.force = args.Has("--force") ? 1 : 0;
+    settings.drop.rules.keepTimers = args.Has("--keep-timers");
+    settings.drop.explain = args.Has("--explain");
     settings.output = args.Text("-o", "");
     if (!settings.output.empty() && args.positional.size() > 1)
         UsageError("-o takes one input file only", usage);

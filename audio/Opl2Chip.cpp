@@ -42,3 +42,8 @@ std::int16_t Opl2Chip::Sample() {
     OPL3_Generate(chip_.get(), frame);
     return frame[0];
 }
+
+Opl2Chip::OperatorEnvelope Opl2Chip::Envelope(int op) const {
+    const _opl3_slot& slot = chip_->slot[op];
+    return {slot.eg_rout, slot.reg_tl, slot.key != 0};
+}

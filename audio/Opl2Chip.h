@@ -26,6 +26,19 @@ public:
     // The next mono sample.
     std::int16_t Sample();
 
+    // The 18 operators, numbered in the order of their register offsets without the gaps
+    // (offset 0x08 is operator 6, 0x10 operator 12).
+    static constexpr int kOperators = 18;
+    // One operator's envelope as the next sample will use it. Its output is silence (0, or -1
+    // for a sine in its negative half) while envelope + 4 * totalLevel is 0x180 or more: the
+    // key scaling and tremolo only add to the attenuation.
+    struct OperatorEnvelope {
+        int envelope;   // attenuation of the envelope generator, 0 to 0x1FF (fully off)
+        int totalLevel; // 0 to 63
+        bool keyed;     // by its channel's key or a percussion key
+    };
+    OperatorEnvelope Envelope(int op) const;
+
 private:
     void WriteWaveform(std::uint8_t reg);
 

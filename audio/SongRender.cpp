@@ -16,16 +16,25 @@ std::int64_t SampleOfTick(std::int64_t tick, int tickRate) {
     return tick * Opl2Chip::kSampleRate / tickRate;
 }
 
+std::int64_t RenderLength(const std::vector<TimedWrite>& writes, int tickRate,
+                          std::int32_t songLength) {
+    std::int32_t lastTick = songLength;
+    for (const TimedWrite& write : writes)
+        lastTick = std::max(lastTick, write.time);
+    return SampleOfTick(std::max(lastTick, 0), tickRate) +
+           std::int64_t{kTailSeconds} * Opl2Chip::kSampleRate;
+}
+
+bool RenderableLength(std::int64_t samples) {
+    return samples <= kLongestRenderSeconds * Opl2Chip::kSampleRate;
+}
+
 SampleBuffer RenderWrites(const std::vector<TimedWrite>& writes, int tickRate,
                           std::int32_t songLength) {
     if (tickRate <= 0)
         throw ImfError("ERROR: invalid tick rate: " + std::to_string(tickRate));
-    std::int32_t lastTick = songLength;
-    for (const TimedWrite& write : writes)
-        lastTick = std::max(lastTick, write.time);
-    std::int64_t end = SampleOfTick(std::max(lastTick, 0), tickRate) +
-                       std::int64_t{kTailSeconds} * Opl2Chip::kSampleRate;
-    if (end > kLongestRenderSeconds * Opl2Chip::kSampleRate)
+    std::int64_t end = RenderLength(writes, tickRate, songLength);
+    if (!RenderableLength(end))
         throw ImfError("ERROR: song too long to render: " +
                        std::to_string(end / Opl2Chip::kSampleRate) + " seconds");
 

@@ -19,6 +19,12 @@ constexpr int kTailSeconds = 2;
 // so the fraction of a sample per tick never drifts over a long song.
 std::int64_t SampleOfTick(std::int64_t tick, int tickRate);
 
+// The number of samples RenderWrites makes of the writes (tickRate above 0).
+std::int64_t RenderLength(const std::vector<TimedWrite>& writes, int tickRate,
+                          std::int32_t songLength);
+// Whether a render of that many samples is made: up to two hours.
+bool RenderableLength(std::int64_t samples);
+
 // Plays the writes (times in ticks, non-decreasing, real register numbers) from a freshly reset
 // chip: all writes of a tick are applied in order before the tick's first sample. The render
 // lasts until kTailSeconds after the later of the last write and songLength (ticks).

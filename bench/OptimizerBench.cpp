@@ -1,8 +1,12 @@
 // The optimizer's greedy pass over a long synthetic song with all nine channels busy and over
-// corpus songs, next to loading the song; the look-ahead on small corpus songs.
+// corpus songs, next to loading the song; the look-ahead on small corpus songs; dropping
+// writes no sample can hear.
 #include "ChannelAllocation.h"
 #include "ImfFile.h"
+#include "InaudibleWrites.h"
+#include "SongRender.h"
 #include "SplitTracks.h"
+#include "UnheardWrites.h"
 
 #include <benchmark/benchmark.h>
 
@@ -84,3 +88,33 @@ BENCHMARK_CAPTURE(BM_LookAhead, wonderin_wlf, "wonderin_wlf.imf")
     ->DenseRange(1, 3)
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond);
+
+// Dropping writes no sample can hear from the largest corpus song: the one-pass rules (linear in
+// the song), the replay that finds operators at rest, and for scale a render of the same song.
+static void BM_InaudibleRulesLargestCorpusSong(benchmark::State& state) {
+    const TImfSong song = CorpusSong("vib_vol3_d00.imf");
+    for (auto _ : state) {
+        TImfSong copy = song;
+        benchmark::DoNotOptimize(DropInaudibleWrites(copy, {}).Total());
+    }
+    state.SetItemsProcessed(state.iterations() * song.InstructionCount());
+}
+BENCHMARK(BM_InaudibleRulesLargestCorpusSong)->Unit(benchmark::kMillisecond);
+
+static void BM_SilentOperatorReplayLargestCorpusSong(benchmark::State& state) {
+    TImfSong song = CorpusSong("vib_vol3_d00.imf");
+    DropInaudibleWrites(song, {});
+    const std::vector<TimedWrite> writes = MergeChannelLists(song);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(FindSilentOperatorWrites(writes, 560, song.globaltime));
+}
+BENCHMARK(BM_SilentOperatorReplayLargestCorpusSong)->Unit(benchmark::kMillisecond);
+
+static void BM_RenderLargestCorpusSong(benchmark::State& state) {
+    TImfSong song = CorpusSong("vib_vol3_d00.imf");
+    DropInaudibleWrites(song, {});
+    const std::vector<TimedWrite> writes = MergeChannelLists(song);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(RenderWrites(writes, 560, song.globaltime).size());
+}
+BENCHMARK(BM_RenderLargestCorpusSong)->Unit(benchmark::kMillisecond);

@@ -1,5 +1,6 @@
 #include "RepeatedWrites.h"
 
+#include "InaudibleWrites.h"
 #include "WriteOrder.h"
 
 #include <array>
@@ -20,16 +21,5 @@ std::int64_t DropRepeatedWrites(TImfSong& song) {
         keep[static_cast<std::size_t>(list)].push_back(!repeat);
     });
 
-    std::int64_t removed = 0;
-    for (std::size_t list = 0; list < keep.size(); ++list) {
-        TInstructionList& writes = song.channels[list];
-        TInstructionList kept;
-        for (std::size_t i = 0; i < writes.size(); ++i) {
-            if (keep[list][i])
-                kept.push_back(writes[i]);
-        }
-        removed += static_cast<std::int64_t>(writes.size() - kept.size());
-        writes = std::move(kept);
-    }
-    return removed;
+    return KeepFlaggedWrites(song, keep);
 }

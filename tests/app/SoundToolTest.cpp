@@ -3,7 +3,6 @@
 #include "ImfError.h"
 #include "Opl2Chip.h"
 #include "OptimizeModes.h"
-#include "RepeatedWrites.h"
 #include "RunProgram.h"
 #include "SongFeed.h"
 #include "SongFile.h"
@@ -11,6 +10,7 @@
 #include "SongWrites.h"
 #include "SoundCompare.h"
 #include "TestSupport.h"
+#include "UnheardWrites.h"
 
 #include <gtest/gtest.h>
 
@@ -90,7 +90,7 @@ TEST(SoundTool, CompareTellsTheSameSoundFromAnother) {
     WriteBytes(dir / "other.imf", OneNote(0x80));
     ProgramRun faithful = Imftool({"optimize", "--mode", "faithful", song});
     ASSERT_EQ(faithful.status, 0) << faithful.err;
-    EXPECT_EQ(faithful.out, "dropped 9 repeated writes\n");
+    EXPECT_EQ(faithful.out, "dropped 9 writes that no sample can hear\n");
     std::string copy = (dir / "note_optimized.imf").string();
     EXPECT_EQ(ReadBytes(copy).size(), ReadBytes(song).size() - 9 * 4);
 
@@ -176,7 +176,7 @@ TEST_P(CorpusSound, FaithfulCopySoundsExactlyAsTheInput) {
     const std::filesystem::path& path = GetParam();
     CorpusSong input = Load(path);
     TImfSong faithful = input.loaded.song;
-    DropRepeatedWrites(faithful);
+    DropUnheardWrites(faithful, {}, input.rate);
     TempDir dir;
     std::string saved = (dir / ("faithful" + path.extension().string())).string();
     SaveSong(faithful, saved, input.loaded.format);
