@@ -22,17 +22,12 @@ namespace {
 // new note finds every other channel busy: the re-allocation raises "no channel available".
 std::vector<std::uint8_t> NoChannelLeft() {
     std::vector<std::uint8_t> song = {0, 0, 0, 0};
-    auto add = [&](std::uint8_t reg, std::uint8_t val, std::uint8_t delay) {
-        song.insert(song.end(), {reg, val, delay, 0});
-    };
-    for (std::uint8_t c = 0; c < 8; ++c)
-        add(0xB0 + c, 0x31, 0);
-    add(0xB8, 0x31, 1);
-    add(0xBD, 0x20, 1);
-    add(0xB5, 0x11, 0);
-    add(0xB5, 0x31, 1);
-    for (std::uint8_t c = 0; c < 6; ++c)
-        add(0xB0 + c, 0x11, 0);
+    for (int c = 0; c < 8; ++c)
+        song.insert(song.end(), {std::uint8_t(0xB0 + c), 0x31, 0, 0});
+    song.insert(song.end(),
+                {0xB8, 0x31, 1, 0, 0xBD, 0x20, 1, 0, 0xB5, 0x11, 0, 0, 0xB5, 0x31, 1, 0});
+    for (int c = 0; c < 6; ++c)
+        song.insert(song.end(), {std::uint8_t(0xB0 + c), 0x11, 0, 0});
     return song;
 }
 } // namespace

@@ -1,5 +1,5 @@
 // The comparison by critical bands: one band changed inside a wide one, an inaudible low
-// offset, unequal lengths, and the 6 dB line with the median and worst differences.
+// offset, unequal lengths, the 6 dB line with the median and worst differences.
 #include "NoteStream.h"
 #include "Opl2Chip.h"
 #include "SongRender.h"
@@ -41,7 +41,7 @@ TEST(BarkBands, OneCriticalBandChangedInsideAWideBandIsOff) {
     EXPECT_GE(c.worstWindows[0].Difference(), c.worstWindows[2].Difference());
 }
 
-TEST(BarkBands, AnOffsetAtAFewHertzIsNotHeard) {
+TEST(BarkBands, AnOffsetAtAFewHertzIsNotHeardUnequalLengthsAre) {
     SampleBuffer a = Sines({{440, 0.3}});
     SampleBuffer b = a;
     for (std::size_t i = 0; i < b.size(); ++i) // rises from 0 to 0.2 of full scale and back
@@ -49,15 +49,8 @@ TEST(BarkBands, AnOffsetAtAFewHertzIsNotHeard) {
     SoundComparison c = CompareSounds(a, b, kRate);
     EXPECT_TRUE(c.SoundsTheSame()) << c.worstDifferenceDb;
     EXPECT_GT(c.countedWindows, 40);
-}
-
-TEST(BarkBands, RendersOfUnequalLengthDiffer) {
-    SampleBuffer a = Sines({{440, 0.3}});
-    SampleBuffer b = a;
     b.push_back(0);
-    SoundComparison c = CompareSounds(a, b, kRate);
-    EXPECT_FALSE(c.SoundsTheSame());
-    EXPECT_EQ(c.windowsOff, 0);
+    EXPECT_FALSE(CompareSounds(a, b, kRate).SoundsTheSame());
 }
 
 TEST(BarkBands, EveryBandSixDecibelsQuieterIsOffJustBelowItIsNot) {
