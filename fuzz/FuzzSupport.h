@@ -49,7 +49,7 @@ template <typename Step> void RunAccepting(Step step) {
 // below it (a full KMF block of 255 writes is 512 bytes; the layout detection samples 168 bytes;
 // ten notes at once exhaust the channels), while the time of one input grows with its size; a
 // cap of 512 bytes reached fewer edges. Only the size limits themselves lie beyond it (a song
-// time past 2^31 ticks needs 128 KiB of IMF, more than 65,535 bytes of KMF blocks about as much):
+// time past 2^31 ticks needs 128 KiB of IMF, more than 65,535 bytes of KMF blocks about 64 KiB):
 // tests/robustness holds those cases.
 constexpr std::size_t kMaxInput = 1024;
 
