@@ -24,7 +24,7 @@ constexpr Subcommand kSubcommands[] = {
     {"volume", "IN OUT AMOUNT [--channel C]", ToolVolume},
     {"swap", "IN OUT A B", ToolSwap},
     {"render", "FILE OUT.wav [--rate HZ]", ToolRender},
-    {"compare", "A B [--rate HZ]", ToolCompare},
+    {"compare", "A B [--rate HZ] [--top N]", ToolCompare},
 };
 
 std::string Usage() {

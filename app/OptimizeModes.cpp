@@ -7,6 +7,9 @@
 #include "UnheardWrites.h"
 
 #include <array>
+#include <exception>
+#include <optional>
+#include <string>
 #include <utility>
 
 namespace {
@@ -75,28 +78,46 @@ ModeResult OptimizeWithMode(TImfSong& song, OptimizeMode mode, const AllocationS
         return result;
     }
 
-    TImfSong candidate = Reallocated(song, settings, drop, tickRate);
+    // The re-allocation, its render and the comparison may fail (no channel free for a note,
+    // no memory for the render of a very long song); the faithful result is written then.
+    std::optional<TImfSong> candidate;
+    std::string failure;
+    try {
+        candidate = Reallocated(song, settings, drop, tickRate);
+    } catch (const std::exception& error) {
+        failure = error.what();
+    }
     TImfSong faithful = song;
     DropAndReport(faithful, drop, tickRate, "faithful: ");
     result.won = OptimizeMode::Faithful;
-    if (candidate.InstructionCount() < faithful.InstructionCount()) {
-        SampleBuffer rendered;
-        if (!inputRender) {
-            rendered = RenderSong(song, tickRate);
-            inputRender = &rendered;
+    if (candidate && candidate->InstructionCount() < faithful.InstructionCount()) {
+        try {
+            SampleBuffer rendered;
+            if (!inputRender) {
+                rendered = RenderSong(song, tickRate);
+                inputRender = &rendered;
+            }
+            result.comparison = CompareSounds(*inputRender, RenderSong(*candidate, tickRate),
+                                              Opl2Chip::kSampleRate);
+            result.compared = true;
+            if (result.comparison.SoundsTheSame())
+                result.won = OptimizeMode::Smallest;
+            PrintLine("re-allocated song: " + std::to_string(result.comparison.windowsOff) +
+                      " windows off");
+        } catch (const std::exception& error) {
+            failure = error.what();
         }
-        result.compared = true;
-        result.comparison =
-            CompareSounds(*inputRender, RenderSong(candidate, tickRate), Opl2Chip::kSampleRate);
-        if (result.comparison.SoundsTheSame())
-            result.won = OptimizeMode::Smallest;
-        PrintLine("re-allocated song: " + std::to_string(result.comparison.differingWindows) +
-                  " differing windows");
+    }
+    if (!candidate || !failure.empty()) {
+        PrintLine("mode that won: faithful (" + std::to_string(faithful.InstructionCount()) +
+                  " writes; the re-allocation failed: " + failure + ")");
+        song.channels = faithful.channels;
+        return result;
     }
     PrintLine(std::string("mode that won: ") + OptimizeModeName(result.won) + " (" +
-              std::to_string(candidate.InstructionCount()) + " writes re-allocated, " +
+              std::to_string(candidate->InstructionCount()) + " writes re-allocated, " +
               std::to_string(faithful.InstructionCount()) + " faithful)");
-    TImfSong& kept = result.won == OptimizeMode::Smallest ? candidate : faithful;
+    TImfSong& kept = result.won == OptimizeMode::Smallest ? *candidate : faithful;
     song.channels = kept.channels;
     return result;
 }

@@ -44,6 +44,8 @@ struct ModeResult {
 // Optimises the song in place with the mode, writing its report lines to standard output.
 // Smallest renders the input (at tickRate) only when the re-allocated song has fewer writes
 // than the faithful one; `inputRender`, when given, is the input's render and saves that work.
+// Where the re-allocation, a render or the comparison fails, Smallest keeps the faithful result
+// and its report line says why.
 ModeResult OptimizeWithMode(TImfSong& song, OptimizeMode mode, const AllocationSettings& settings,
                             int tickRate, const SampleBuffer* inputRender = nullptr,
                             const DropSettings& drop = {});

@@ -14,6 +14,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size > fuzzsupport::kMaxInput)
+        return -1; // not kept in the corpus
     std::span<const std::uint8_t> bytes(data, size);
     using fuzzsupport::RunAccepting;
     RunAccepting([&] {

@@ -2,7 +2,17 @@
 
 #include <cstdio>
 
+namespace {
+bool quietConsole = false;
+} // namespace
+
+void SetConsoleQuiet(bool quiet) {
+    quietConsole = quiet;
+}
+
 void PrintLine(const std::string& text) {
+    if (quietConsole)
+        return;
     std::fwrite(text.data(), 1, text.size(), stdout);
     std::fflush(stdout);
     std::fputc('\n', stdout);

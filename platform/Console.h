@@ -4,8 +4,12 @@
 #include <cstdint>
 #include <string>
 
-// Writes the text and a line feed to standard output, flushing after each of the two writes.
+// Writes the text and a line feed to standard output, flushing after each of the two writes;
+// nothing while the console is quiet.
 void PrintLine(const std::string& text);
+
+// Quiet: PrintLine writes nothing. For runs that make millions of report lines nobody reads.
+void SetConsoleQuiet(bool quiet);
 
 // Exactly `digits` upper-case hexadecimal digits of `value`, lowest nibble last; digits above
 // the count are dropped, positions beyond the value's 16 digits come out as "0".
