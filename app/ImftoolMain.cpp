@@ -17,7 +17,7 @@ constexpr Subcommand kSubcommands[] = {
     {"optimize",
      "FILE... [-o OUT] [--mode MODE] [--reserved N] [--depth N] [--no-grouping] [--force]",
      ToolOptimize},
-    {"info", "FILE", ToolInfo},
+    {"info", "FILE (a song or an instrument bank)", ToolInfo},
     {"dump", "FILE", ToolDump},
     {"convert", "IN OUT [--rate R] [--length-word]", ToolConvert},
     {"tracks", "FILE DIR", ToolTracks},
@@ -25,6 +25,8 @@ constexpr Subcommand kSubcommands[] = {
     {"swap", "IN OUT A B", ToolSwap},
     {"render", "FILE OUT.wav [--rate HZ]", ToolRender},
     {"compare", "A B [--rate HZ]", ToolCompare},
+    {"instruments", "SONG OUT.wopl|OUT.ibk|DIR [--names FILE]", ToolInstruments},
+    {"midi", "SONG OUT.mid [--rate HZ]", ToolMidi},
 };
 
 std::string Usage() {

@@ -10,3 +10,9 @@ int ToolVolume(int argc, char** argv, int first);
 int ToolSwap(int argc, char** argv, int first);
 int ToolRender(int argc, char** argv, int first);
 int ToolCompare(int argc, char** argv, int first);
+int ToolInstruments(int argc, char** argv, int first);
+int ToolMidi(int argc, char** argv, int first);
+
+// imftool info on an instrument bank: its format and every instrument's registers.
+#include <string>
+int PrintBankInfo(const std::string& path);

@@ -1,5 +1,6 @@
 // imftool info, dump and tracks: looking into a song without changing it.
 #include "Dump.h"
+#include "InstrumentBank.h"
 #include "SongFile.h"
 #include "SplitTracks.h"
 #include "ToolArgs.h"
@@ -64,10 +65,14 @@ std::string VoiceName(int voice) {
 int ToolInfo(int argc, char** argv, int first) {
     const std::string usage = "usage: imftool info FILE\n"
                               "  Describes the song: format, writes, length, notes per voice,\n"
-                              "  timbres, rhythm mode and the tracks the optimizer would make.\n";
+                              "  timbres, rhythm mode and the tracks the optimizer would make.\n"
+                              "  Given an instrument bank (WOPL, IBK, SBI or a folder of SBI\n"
+                              "  files), lists its instruments' registers instead.\n";
     ToolArgs args = ParseToolArgs(argc, argv, first, {}, 1, 1, usage);
     if (args.help)
         return PrintHelp(usage);
+    if (IsBankFile(args.positional[0]))
+        return PrintBankInfo(args.positional[0]);
     LoadedSong loaded = LoadSong(args.positional[0]);
     const TImfSong& song = loaded.song;
 
