@@ -2,17 +2,24 @@
 
 #include <algorithm>
 
-void PutName(ByteWriter& out, const std::string& name, std::size_t size) {
+void PutName(ByteWriter& out, const std::string& name, std::size_t size, const std::string& field) {
+    if (field.size() == size && field.substr(0, field.find('\0')) == name) {
+        for (char c : field)
+            out.U8(static_cast<std::uint8_t>(c));
+        return;
+    }
     std::size_t length = std::min(name.size(), size - 1);
     for (std::size_t i = 0; i < size; ++i)
         out.U8(i < length ? static_cast<std::uint8_t>(name[i]) : 0);
 }
 
-std::string TakeName(ByteReader& in, std::size_t size) {
+std::string TakeName(ByteReader& in, std::size_t size, std::string* field) {
     std::string name;
     bool ended = false;
     for (std::size_t i = 0; i < size; ++i) {
         char c = static_cast<char>(in.U8());
+        if (field)
+            *field += c;
         ended = ended || c == '\0';
         if (!ended)
             name += c;

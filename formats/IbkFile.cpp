@@ -20,7 +20,7 @@ std::vector<std::uint8_t> IbkBytes(const InstrumentBank& bank) {
     for (const BankInstrument& instrument : all)
         PutRecord(out, instrument);
     for (const BankInstrument& instrument : all)
-        PutName(out, instrument.name, kNameSize);
+        PutName(out, instrument.name, kNameSize, instrument.nameField);
     return out.Release();
 }
 
@@ -34,6 +34,6 @@ InstrumentBank ReadIbk(std::span<const std::uint8_t> bytes) {
     for (BankInstrument& instrument : bank.melodic)
         TakeRecord(in, instrument);
     for (BankInstrument& instrument : bank.melodic)
-        instrument.name = TakeName(in, kNameSize);
+        instrument.name = TakeName(in, kNameSize, &instrument.nameField);
     return bank;
 }

@@ -22,6 +22,9 @@ struct BankOperator {
 
 struct BankInstrument {
     std::string name;
+    // The name's field as read, with whatever follows the name's end: written back as it was
+    // while the name is unchanged.
+    std::string nameField;
     BankOperator modulator, carrier;
     std::uint8_t feedbackConnection = 0; // register 0xC0
     // What only WOPL holds: a second voice, offsets and flags.

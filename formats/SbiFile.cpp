@@ -11,7 +11,7 @@ std::vector<std::uint8_t> SbiBytes(const BankInstrument& instrument) {
     ByteWriter out;
     for (char c : kSbiMagic)
         out.U8(static_cast<std::uint8_t>(c));
-    PutName(out, instrument.name, kNameSize);
+    PutName(out, instrument.name, kNameSize, instrument.nameField);
     PutRecord(out, instrument);
     return out.Release();
 }
@@ -22,7 +22,7 @@ BankInstrument ReadSbi(std::span<const std::uint8_t> bytes) {
     ByteReader in(bytes);
     in.Seek(kSbiMagic.size());
     BankInstrument instrument;
-    instrument.name = TakeName(in, kNameSize);
+    instrument.name = TakeName(in, kNameSize, &instrument.nameField);
     TakeRecord(in, instrument);
     return instrument;
 }

@@ -30,7 +30,7 @@ void TakeOperator(ByteReader& in, BankOperator& op) {
 }
 
 void PutInstrument(ByteWriter& out, const BankInstrument& ins) {
-    PutName(out, ins.name, kNameSize);
+    PutName(out, ins.name, kNameSize, ins.nameField);
     PutBigU16(out, static_cast<std::uint16_t>(ins.noteOffset));
     PutBigU16(out, static_cast<std::uint16_t>(ins.noteOffset2));
     out.U8(static_cast<std::uint8_t>(ins.velocityOffset));
@@ -49,7 +49,7 @@ void PutInstrument(ByteWriter& out, const BankInstrument& ins) {
 
 BankInstrument TakeInstrument(ByteReader& in, std::uint16_t version) {
     BankInstrument ins;
-    ins.name = TakeName(in, kNameSize);
+    ins.name = TakeName(in, kNameSize, &ins.nameField);
     ins.noteOffset = static_cast<std::int16_t>(TakeBigU16(in));
     ins.noteOffset2 = static_cast<std::int16_t>(TakeBigU16(in));
     ins.velocityOffset = static_cast<std::int8_t>(in.U8());
