@@ -10,6 +10,7 @@ packages=(
     libadplug-dev                              # OPL2 emulation for rendering songs
     xvfb xdotool x11-apps imagemagick          # whole-program tests in a real X server
     zenity                                     # the desktop's file dialog
+    python3-mido                               # to check MIDI output in tests
 )
 
 missing=()
