@@ -22,7 +22,7 @@ std::int64_t SampleOfTick(std::int64_t tick, int tickRate) {
 }
 
 SampleBuffer RenderWrites(const std::vector<TimedWrite>& writes, int tickRate,
-                          std::int32_t songLength) {
+                          std::int32_t songLength, VoiceSet muted) {
     if (tickRate <= 0)
         throw ImfError("ERROR: invalid tick rate: " + std::to_string(tickRate));
     std::int32_t lastTick = songLength;
@@ -36,12 +36,12 @@ SampleBuffer RenderWrites(const std::vector<TimedWrite>& writes, int tickRate,
 
     SampleBuffer samples;
     samples.reserve(static_cast<std::size_t>(end));
-    SongStream(writes, tickRate).RenderUntil(samples, end);
+    SongStream(writes, tickRate, 0, muted).RenderUntil(samples, end);
     return samples;
 }
 
-SampleBuffer RenderSong(const TImfSong& song, int tickRate) {
-    return RenderWrites(MergeChannelLists(song), tickRate, song.globaltime);
+SampleBuffer RenderSong(const TImfSong& song, int tickRate, VoiceSet muted) {
+    return RenderWrites(MergeChannelLists(song), tickRate, song.globaltime, muted);
 }
 
 int ChooseTickRate(int explicitRate, std::uint16_t kmfRate, const std::string& path) {
