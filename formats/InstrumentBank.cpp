@@ -105,8 +105,12 @@ InstrumentBank SongBank(const SongVoices& voices, const std::vector<std::string>
 
 bool IsBankFile(const std::string& path) {
     std::error_code error;
-    if (std::filesystem::is_directory(path, error))
-        return true;
+    if (std::filesystem::is_directory(path, error)) {
+        for (const auto& entry : std::filesystem::directory_iterator(path, error))
+            if (Lower(entry.path().extension().string()) == ".sbi")
+                return true;
+        return false;
+    }
     std::vector<std::uint8_t> bytes;
     try {
         bytes = ReadFileBytes(path);

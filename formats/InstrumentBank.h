@@ -82,7 +82,7 @@ const char* DrumShortName(int voice);
 // Reads WOPL, IBK or a single SBI by the file's magic; a folder reads every .sbi in it, sorted
 // by name. Raises "ERROR: not an instrument bank: " + path for anything else.
 InstrumentBank LoadBank(const std::string& path, std::string& formatName);
-// Whether the file starts with the magic of a bank format.
+// Whether the file starts with the magic of a bank format, or the folder holds SBI files.
 bool IsBankFile(const std::string& path);
 // Writes the bank in the format of the path's extension, replacing files only once complete.
 void SaveBank(const InstrumentBank& bank, const std::string& path);
