@@ -8,8 +8,8 @@
 
 // One MIDI tick lasts exactly one song tick: division / tempo = rate / 1,000,000. With
 // g = gcd(rate, 1,000,000) both are whole multiples k of rate / g and 1,000,000 / g; k is the
-// largest that keeps the tempo at 500,000 us a quarter note (120 bpm) or below and the
-// division within 15 bits, and at least 1. Raises "ERROR: no exact MIDI tempo for N ticks per
+// largest that keeps a quarter note at 500,000 us (120 bpm) or shorter and the division within
+// 15 bits, and at least 1. Raises "ERROR: no exact MIDI tempo for N ticks per
 // second" when even k = 1 gives a division above 32,767.
 struct MidiTempo {
     int division = 0; // ticks per quarter note
