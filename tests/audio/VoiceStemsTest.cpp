@@ -22,16 +22,23 @@ TImfSong Demo() {
 VoiceSet Solo(int voice) {
     return static_cast<VoiceSet>(kAllVoices & ~(1u << voice));
 }
+
+// The demo's first bar (every voice plays in it) with the given voices muted.
+SampleBuffer FirstBar(const TImfSong& song, VoiceSet muted) {
+    std::vector<TimedWrite> writes = MergeChannelLists(song);
+    std::erase_if(writes, [](const TimedWrite& write) { return write.time >= 1120; });
+    return RenderWrites(writes, kRate, 1120, muted);
+}
 } // namespace
 
 // Every operator of the chip adds a little to each sample even when no key is on (the render
 // with every voice muted, between -4 and 0 here), so each stem carries that floor once: with
 // it taken out of the stems they add up to the whole render exactly, and their plain sum is off
-// by (stems - 1) times the floor, at most 36 in the demo song's 7 stems.
+// by (stems - 1) times the floor, at most 36 over the whole demo song's 7 stems.
 TEST(VoiceStems, AddUpToTheWholeSongOnceTheSilentFloorIsTakenOut) {
     TImfSong song = Demo();
-    SampleBuffer whole = RenderSong(song, kRate);
-    SampleBuffer floor = RenderSong(song, kRate, kAllVoices);
+    SampleBuffer whole = FirstBar(song, 0);
+    SampleBuffer floor = FirstBar(song, kAllVoices);
     ASSERT_EQ(floor.size(), whole.size());
     EXPECT_LE(*std::max_element(floor.begin(), floor.end(),
                                 [](int a, int b) { return std::abs(a) < std::abs(b); }),
@@ -43,11 +50,11 @@ TEST(VoiceStems, AddUpToTheWholeSongOnceTheSilentFloorIsTakenOut) {
     std::vector<int> sum(whole.size(), 0);
     SampleBuffer withoutZero;
     for (int voice = 0; voice < 7; ++voice) {
-        SampleBuffer stem = RenderSong(song, kRate, Solo(voice));
+        SampleBuffer stem = FirstBar(song, Solo(voice));
         for (std::size_t i = 0; i < stem.size(); ++i)
             sum[i] += stem[i] - floor[i];
         if (voice == 0)
-            withoutZero = RenderSong(song, kRate, 1);
+            withoutZero = FirstBar(song, 1);
         // Muting channel 0 takes away exactly its stem.
         for (std::size_t i = 0; voice == 0 && i < stem.size(); ++i)
             ASSERT_EQ(withoutZero[i], whole[i] - (stem[i] - floor[i])) << "sample " << i;
@@ -57,7 +64,7 @@ TEST(VoiceStems, AddUpToTheWholeSongOnceTheSilentFloorIsTakenOut) {
         differing += sum[i] + floor[i] != whole[i];
     EXPECT_EQ(differing, 0u);
     // A voice that plays nothing renders the silent floor.
-    EXPECT_EQ(RenderSong(song, kRate, Solo(8)), floor);
+    EXPECT_EQ(FirstBar(song, Solo(8)), floor);
 }
 
 TEST(VoiceStems, MutingAPlayingStreamKeysTheVoiceOffAtOnce) {
