@@ -53,9 +53,11 @@ struct SongVoices {
     std::int32_t length = 0;          // the song's end, in ticks
 };
 
-// Plays the song's writes in file order through a register image. A note's timbre and pitch
-// are those after every write of its key-on tick; timbres are told apart as
+// Plays the song's writes, in the order the writers put them on disk, through a register image. A
+// note's timbre and pitch are those after every write of its key-on tick; timbres are told apart as
 // TTimbre::Key does (the carrier's level and 0xA0 do not count), drums also by their sound.
+// Timbres are taken at the ends of ticks: a state that lasts only between two writes of one
+// tick is never heard, so, unlike CountUniqueTimbres, it adds none.
 SongVoices ReadSongVoices(const TImfSong& song);
 
 // The chip's frequency in Hz: fnum * 49,716 / 2^(20 - block).
