@@ -96,6 +96,17 @@ bends = [m.pitch for m in melodic if m.type == "pitchwheel"]
 up = 12 * math.log2(614 / 580) / 2 * 8192
 check(len(bends) == 2 and abs(bends[1] - bends[0] - up) <= 2, "bend: %s" % bends)
 
+# 129 timbres on channel 0: the 129th is program 0 of bank 1, chosen by a bank select.
+song = os.path.join(WORK, "many.imf")
+with open(song, "wb") as f:
+    f.write(b"\0\0\0\0" + b"".join(struct.pack("<BBHBBHBBH", 0x20, n, 0, 0xB0, 0x31, 1,
+                                                 0xB0, 0x11, 1) for n in range(129)))
+many = [m for t in midi_of(song).tracks for m in t if m.type in ("control_change",
+                                                                  "program_change")]
+check([(m.type, getattr(m, "value", getattr(m, "program", None))) for m in many[-3:]] ==
+      [("control_change", 0), ("control_change", 1), ("program_change", 0)],
+      "bank select before the 129th program: %s" % many[-3:])
+
 for failure in failures:
     print("FAILED:", failure)
 sys.exit(1 if failures else 0)
