@@ -17,14 +17,17 @@ constexpr Subcommand kSubcommands[] = {
     {"optimize",
      "FILE... [-o OUT] [--mode MODE] [--reserved N] [--depth N] [--no-grouping] [--force]",
      ToolOptimize},
-    {"info", "FILE [--rate HZ]", ToolInfo},
+    {"info", "FILE [--rate HZ] (a song or an instrument bank)", ToolInfo},
     {"dump", "FILE", ToolDump},
     {"convert", "IN OUT [--rate R] [--length-word] [--title TEXT]", ToolConvert},
     {"tracks", "FILE DIR", ToolTracks},
     {"volume", "IN OUT AMOUNT [--channel C]", ToolVolume},
     {"swap", "IN OUT A B", ToolSwap},
-    {"render", "FILE OUT.wav [--rate HZ]", ToolRender},
+    {"render", "FILE [OUT.wav] [--rate HZ] [--solo V,...] [--mute V,...] [--stems DIR]",
+     ToolRender},
     {"compare", "A B [--rate HZ] [--top N]", ToolCompare},
+    {"instruments", "SONG OUT.wopl|OUT.ibk|DIR [--names FILE]", ToolInstruments},
+    {"midi", "SONG OUT.mid [--rate HZ]", ToolMidi},
 };
 
 std::string Usage() {

@@ -1,6 +1,8 @@
 // imftool's subcommands; each takes the whole command line and the position of its name.
 #pragma once
 
+#include <string>
+
 int ToolOptimize(int argc, char** argv, int first);
 int ToolInfo(int argc, char** argv, int first);
 int ToolDump(int argc, char** argv, int first);
@@ -10,3 +12,8 @@ int ToolVolume(int argc, char** argv, int first);
 int ToolSwap(int argc, char** argv, int first);
 int ToolRender(int argc, char** argv, int first);
 int ToolCompare(int argc, char** argv, int first);
+int ToolInstruments(int argc, char** argv, int first);
+int ToolMidi(int argc, char** argv, int first);
+
+// imftool info on an instrument bank: its format and every instrument's registers.
+int PrintBankInfo(const std::string& path);

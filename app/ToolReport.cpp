@@ -1,6 +1,7 @@
 // imftool info, dump and tracks: looking into a song without changing it.
 #include "Dump.h"
 #include "FileBytes.h"
+#include "InstrumentBank.h"
 #include "SongFile.h"
 #include "SplitTracks.h"
 #include "ToolArgs.h"
@@ -56,13 +57,17 @@ int ToolInfo(int argc, char** argv, int first) {
         "  mode and the tracks the optimizer would make; for a capture also its tags and how\n"
         "  it was read.\n"
         "  --rate HZ       ticks per second (default: a KMF file's rate field, else 700 for\n"
-        "                  .wlf and 560 otherwise)\n";
+        "                  .wlf and 560 otherwise)\n"
+        "  Given an instrument bank (WOPL, IBK, SBI or a folder of SBI files), lists its\n"
+        "  instruments' registers instead.\n";
     ToolArgs args = ParseToolArgs(argc, argv, first, {{"--rate", true}}, 1, 1, usage);
     if (args.help)
         return PrintHelp(usage);
     int rate = args.Int("--rate", 0);
     if (rate < 0)
         UsageError("--rate must be above 0", usage);
+    if (IsBankFile(args.positional[0]))
+        return PrintBankInfo(args.positional[0]);
     LoadedSong loaded = LoadSong(args.positional[0], rate);
     const TImfSong& song = loaded.song;
 

@@ -1,9 +1,11 @@
 // imftool render and compare: hearing a song through the OPL2 emulator, comparing two by ear.
 #include "Console.h"
+#include "FileBytes.h"
 #include "ImfError.h"
 #include "Opl2Chip.h"
 #include "SongFile.h"
 #include "SongRender.h"
+#include "SongVoices.h"
 #include "SoundCompare.h"
 #include "ToolArgs.h"
 #include "ToolCommands.h"
@@ -11,6 +13,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 namespace {
@@ -24,6 +27,39 @@ int ExplicitRate(const ToolArgs& args) {
     if (args.Has("--rate") && rate <= 0)
         UsageError("--rate must be above 0", args.usage);
     return rate;
+}
+
+// The names of the drums on the command line and in stem files, by key bit of 0xBD.
+constexpr const char* kDrumWords[5][2] = {
+    {"hh", "hihat"}, {"cy", "cymbal"}, {"tt", "tomtom"}, {"sd", "snare"}, {"bd", "bassdrum"}};
+
+// "0,3,bd": channel numbers 0 to 8 and drum names, comma-separated.
+VoiceSet ParseVoices(const std::string& list, const std::string& option, const std::string& usage) {
+    VoiceSet voices = 0;
+    std::size_t from = 0;
+    for (;;) {
+        std::size_t comma = list.find(',', from);
+        std::string word = list.substr(from, comma == std::string::npos ? comma : comma - from);
+        int voice = word.size() == 1 && word[0] >= '0' && word[0] <= '8' ? word[0] - '0' : -1;
+        for (int drum = 0; drum < 5 && voice < 0; ++drum)
+            if (word == kDrumWords[drum][0] || word == kDrumWords[drum][1])
+                voice = kFirstDrumVoice + drum;
+        if (voice < 0)
+            UsageError(option + ": no voice called \"" + word + "\"", usage);
+        voices = static_cast<VoiceSet>(voices | 1u << voice);
+        if (comma == std::string::npos)
+            return voices;
+        from = comma + 1;
+    }
+}
+
+std::string StemName(int voice) {
+    return voice < kFirstDrumVoice ? "channel" + std::to_string(voice) + ".wav"
+                                   : std::string(kDrumWords[voice - kFirstDrumVoice][1]) + ".wav";
+}
+
+void WriteWav(const std::string& path, const SampleBuffer& samples) {
+    SaveWav(path, samples, Opl2Chip::kSampleRate);
 }
 
 SampleBuffer RenderFile(const std::string& path, int explicitRate) {
@@ -41,18 +77,56 @@ std::string Decibels(double db) {
 } // namespace
 
 int ToolRender(int argc, char** argv, int first) {
-    const std::string usage = std::string("usage: imftool render FILE OUT.wav [--rate HZ]\n"
-                                          "  Plays the song through the OPL2 emulator and writes "
-                                          "the sound to OUT.wav: mono,\n"
-                                          "  16 bits, ") +
-                              std::to_string(Opl2Chip::kSampleRate) +
-                              " samples per second, two seconds past the song's end.\n" + kRateHelp;
-    ToolArgs args = ParseToolArgs(argc, argv, first, {{"--rate", true}}, 2, 2, usage);
+    const std::string usage =
+        std::string("usage: imftool render FILE [OUT.wav] [--rate HZ] [--solo V[,V...]] "
+                    "[--mute V[,V...]] [--stems DIR]\n"
+                    "  Plays the song through the OPL2 emulator and writes the sound to OUT.wav: "
+                    "mono,\n  16 bits, ") +
+        std::to_string(Opl2Chip::kSampleRate) +
+        " samples per second, two seconds past the song's end.\n" + kRateHelp +
+        "  --solo V,...    only these voices sound: channels 0 to 8, and the drums of rhythm\n"
+        "                  mode bd (bassdrum), sd (snare), tt (tomtom), cy (cymbal), hh (hihat)\n"
+        "  --mute V,...    these voices are silent. A voice is silenced by clearing its key-on\n"
+        "                  bit, so the others play exactly as in the whole song\n"
+        "  --stems DIR     also writes each voice that plays alone, as DIR/channel0.wav ...\n"
+        "                  DIR/bassdrum.wav; OUT.wav may then be left out\n";
+    ToolArgs args = ParseToolArgs(
+        argc, argv, first,
+        {{"--rate", true}, {"--solo", true}, {"--mute", true}, {"--stems", true}}, 1, 2, usage);
     if (args.help)
         return PrintHelp(usage);
-    int rate = ExplicitRate(args);
-    PrepareOutput(args.positional[1], {args.positional[0]}, false);
-    SaveWav(args.positional[1], RenderFile(args.positional[0], rate), Opl2Chip::kSampleRate);
+    if (args.positional.size() < 2 && !args.Has("--stems"))
+        UsageError("wrong number of arguments", usage);
+    VoiceSet muted = 0;
+    if (args.Has("--solo"))
+        muted = kAllVoices & ~ParseVoices(args.Text("--solo", ""), "--solo", usage);
+    if (args.Has("--mute"))
+        muted |= ParseVoices(args.Text("--mute", ""), "--mute", usage);
+    const std::string& path = args.positional[0];
+    if (args.positional.size() == 2)
+        PrepareOutput(args.positional[1], {path}, false);
+    LoadedSong loaded = LoadSong(path, ExplicitRate(args));
+    int rate = loaded.tickRate;
+    std::vector<TimedWrite> writes = MergeChannelLists(loaded.song);
+    if (args.positional.size() == 2)
+        WriteWav(args.positional[1], RenderWrites(writes, rate, loaded.song.globaltime, muted));
+    if (!args.Has("--stems"))
+        return 0;
+    std::filesystem::path folder = args.Text("--stems", "");
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    VoiceSet sounding = 0;
+    for (const VoiceNote& note : ReadSongVoices(loaded.song).notes)
+        sounding = static_cast<VoiceSet>(sounding | 1u << note.voice);
+    for (int voice = 0; voice < kVoiceCount; ++voice)
+        if ((sounding & ~muted) >> voice & 1)
+            RefuseReplacingInputs((folder / StemName(voice)).string(), {path});
+    for (int voice = 0; voice < kVoiceCount; ++voice) {
+        if ((sounding & ~muted) >> voice & 1)
+            WriteWav((folder / StemName(voice)).string(),
+                     RenderWrites(writes, rate, loaded.song.globaltime,
+                                  static_cast<VoiceSet>(kAllVoices & ~(1u << voice))));
+    }
     return 0;
 }
 

@@ -30,7 +30,7 @@ bool RenderableLength(std::int64_t samples) {
 }
 
 SampleBuffer RenderWrites(const std::vector<TimedWrite>& writes, int tickRate,
-                          std::int32_t songLength) {
+                          std::int32_t songLength, VoiceSet muted) {
     if (tickRate <= 0)
         throw ImfError("ERROR: invalid tick rate: " + std::to_string(tickRate));
     std::int64_t end = RenderLength(writes, tickRate, songLength);
@@ -40,12 +40,12 @@ SampleBuffer RenderWrites(const std::vector<TimedWrite>& writes, int tickRate,
 
     SampleBuffer samples;
     samples.reserve(static_cast<std::size_t>(end));
-    SongStream(writes, tickRate).RenderUntil(samples, end);
+    SongStream(writes, tickRate, 0, muted).RenderUntil(samples, end);
     return samples;
 }
 
-SampleBuffer RenderSong(const TImfSong& song, int tickRate) {
-    return RenderWrites(MergeChannelLists(song), tickRate, song.globaltime);
+SampleBuffer RenderSong(const TImfSong& song, int tickRate, VoiceSet muted) {
+    return RenderWrites(MergeChannelLists(song), tickRate, song.globaltime, muted);
 }
 
 int SongTickRate(const std::string& path, int explicitRate) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "TickRate.h"
+#include "VoiceMute.h"
 #include "WriteOrder.h"
 
 #include <cstdint>
@@ -29,12 +30,13 @@ bool RenderableLength(std::int64_t samples);
 // chip: all writes of a tick are applied in order before the tick's first sample. The render
 // lasts until kTailSeconds after the later of the last write and songLength (ticks).
 // Raises an error when the tick rate is not above 0 or the render would last over two hours.
+// The muted voices never key on (see SilencedValue).
 SampleBuffer RenderWrites(const std::vector<TimedWrite>& writes, int tickRate,
-                          std::int32_t songLength = 0);
+                          std::int32_t songLength = 0, VoiceSet muted = 0);
 
 // Plays a song's channel lists in the order the writers put them on disk; the render lasts
 // until kTailSeconds after the song's length (globaltime) or its last write, if later.
-SampleBuffer RenderSong(const TImfSong& song, int tickRate);
+SampleBuffer RenderSong(const TImfSong& song, int tickRate, VoiceSet muted = 0);
 
 // The tick rate of a song file (ChooseTickRate), reading the rate field when the file is KMF.
 int SongTickRate(const std::string& path, int explicitRate);

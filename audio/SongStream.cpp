@@ -4,11 +4,12 @@
 
 #include <algorithm>
 
-SongStream::SongStream(const std::vector<TimedWrite>& writes, int tickRate, std::int32_t startTick)
-    : writes_(writes), tickRate_(tickRate) {
+SongStream::SongStream(const std::vector<TimedWrite>& writes, int tickRate, std::int32_t startTick,
+                       VoiceSet muted)
+    : writes_(writes), tickRate_(tickRate), muted_(muted) {
     startTick = std::max<std::int32_t>(startTick, 0);
     for (; next_ < writes_.size() && writes_[next_].time < startTick; ++next_)
-        chip_.Write(writes_[next_].reg, writes_[next_].val);
+        Write(writes_[next_].reg, writes_[next_].val);
     startSample_ = SampleOfTick(startTick, tickRate);
     position_ = startSample_;
 }
@@ -18,7 +19,7 @@ void SongStream::RenderUntil(std::vector<std::int16_t>& out, std::int64_t end) {
         // A write earlier than the samples already made is applied now: time cannot run back.
         while (next_ < writes_.size() &&
                SampleOfTick(std::max(writes_[next_].time, 0), tickRate_) <= position_) {
-            chip_.Write(writes_[next_].reg, writes_[next_].val);
+            Write(writes_[next_].reg, writes_[next_].val);
             ++next_;
         }
         std::int64_t until = end;
@@ -27,4 +28,25 @@ void SongStream::RenderUntil(std::vector<std::int16_t>& out, std::int64_t end) {
         for (; position_ < until; ++position_)
             out.push_back(chip_.Sample());
     }
+}
+
+void SongStream::Write(std::uint8_t reg, std::uint8_t val) {
+    if (reg >= 0xB0 && reg <= 0xB8)
+        keyRegisters_[reg - 0xB0] = val;
+    if (reg == 0xBD)
+        rhythmRegister_ = val;
+    chip_.Write(reg, SilencedValue(reg, val, muted_));
+}
+
+void SongStream::SetMuted(VoiceSet muted) {
+    VoiceSet newly = muted & ~muted_;
+    muted_ = muted;
+    for (int channel = 0; channel < 9; ++channel) {
+        if ((newly >> channel & 1) && (keyRegisters_[channel] & 0x20))
+            chip_.Write(static_cast<std::uint8_t>(0xB0 + channel),
+                        SilencedValue(static_cast<std::uint8_t>(0xB0 + channel),
+                                      keyRegisters_[channel], muted));
+    }
+    if (newly >> 9)
+        chip_.Write(0xBD, SilencedValue(0xBD, rhythmRegister_, muted));
 }

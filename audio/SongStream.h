@@ -2,8 +2,10 @@
 #pragma once
 
 #include "Opl2Chip.h"
+#include "VoiceMute.h"
 #include "WriteOrder.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -14,7 +16,13 @@
 // the song's settings there (notes already sounding start their envelopes afresh).
 class SongStream {
 public:
-    SongStream(const std::vector<TimedWrite>& writes, int tickRate, std::int32_t startTick = 0);
+    SongStream(const std::vector<TimedWrite>& writes, int tickRate, std::int32_t startTick = 0,
+               VoiceSet muted = 0);
+
+    // Silences the voices from now on: a newly muted voice that sounds is keyed off at once; an
+    // unmuted one sounds again from its next key-on.
+    void SetMuted(VoiceSet muted);
+    VoiceSet Muted() const { return muted_; }
 
     // Appends samples to `out` until the stream's position reaches sample `end` (counted from
     // the song's start, not from the start tick).
@@ -27,10 +35,15 @@ public:
     int TickRate() const { return tickRate_; }
 
 private:
+    void Write(std::uint8_t reg, std::uint8_t val);
+
     const std::vector<TimedWrite>& writes_;
     int tickRate_;
     std::size_t next_ = 0;
     std::int64_t startSample_ = 0;
     std::int64_t position_ = 0;
     Opl2Chip chip_;
+    VoiceSet muted_ = 0;
+    std::array<std::uint8_t, 9> keyRegisters_{}; // 0xB0..0xB8 as the song wrote them
+    std::uint8_t rhythmRegister_ = 0;            // 0xBD as the song wrote it
 };

@@ -11,6 +11,7 @@ packages=(
     zlib1g-dev                                 # gzip: reading and writing VGZ (compressed VGM)
     xvfb xdotool x11-apps imagemagick          # whole-program tests in a real X server
     zenity                                     # the desktop's file dialog
+    python3-mido                               # to check MIDI output in tests
 )
 
 missing=()

@@ -25,6 +25,7 @@ struct Colour {
     int red, green, blue;
 };
 constexpr Colour kPlaybackLine = {0, 255, 0};
+constexpr Colour kMutedBar = {128, 128, 128};
 constexpr const char* kNoAudioDevice = "no audio device: playing silently";
 constexpr float kStatusNoticeX = 12 * 8;
 
@@ -104,7 +105,7 @@ void DrawInfoBox(const TNote& note, const TViewerState& state, int px, int py) {
 }
 
 // Draws the visible part of one row at y; sets `hovered` to the last note under the pointer.
-void DrawRow(const TNoteList& row, const TViewerState& state, int y, int px, int py,
+void DrawRow(const TNoteList& row, const TViewerState& state, int y, int px, int py, bool muted,
              const TNote*& hovered) {
     Surface& screen = Screen();
     // The first note is compared with an all-undefined timbre; notes left of the window still
@@ -123,7 +124,9 @@ void DrawRow(const TNoteList& row, const TViewerState& state, int y, int px, int
         if (x1 <= px && px <= x2 && y <= py && py < y + kBarHeight)
             hovered = note.get();
         float width = static_cast<float>(std::max<std::int64_t>(x2 - x1, 1));
-        if (!note->extras.empty())
+        if (muted)
+            screen.SetColor(kMutedBar.red, kMutedBar.green, kMutedBar.blue);
+        else if (!note->extras.empty())
             screen.SetColor(85, 85, 255);
         if (state.difference) {
             int h = previous.Diff(note->timbre, 1) + 1;
@@ -169,7 +172,9 @@ const TNote* DrawNoteFrame(const TNoteRows& rows, const TViewerState& state, int
         ++counter;
         if (counter <= state.firstRow)
             continue;
-        DrawRow(row, state, y, px, py, hovered);
+        std::size_t index = static_cast<std::size_t>(counter - 1);
+        DrawRow(row, state, y, px, py, index < state.mutedRows.size() && state.mutedRows[index],
+                hovered);
         y += kRowPitch;
         if (y >= state.height - kStatusHeight)
             break;
@@ -252,7 +257,45 @@ void DrawPlaybackLine(const TViewerState& state, std::int32_t tick) {
 }
 } // namespace
 
-int ViewNoteLists(const TNoteRows& rows, std::int32_t length, ViewerPlayback* playback) {
+namespace {
+// The digit keys 1 to 9 while the song plays: each mutes or unmutes the voices of the row shown
+// at that place. Presses while it does not play are dropped.
+void HandleMuteKeys(TViewerState& state, ViewerPlayback* playback,
+                    const std::vector<VoiceSet>& rowVoices) {
+    Surface& screen = Screen();
+    for (int digit = 1; digit <= 9; ++digit) {
+        // An even number of presses in one frame leaves the row as it was.
+        if (screen.KeyPresses('0' + digit) % 2 == 0 || !playback || !playback->Playing())
+            continue;
+        std::size_t row = static_cast<std::size_t>(state.firstRow + digit - 1);
+        if (row >= rowVoices.size() || rowVoices[row] == 0)
+            continue;
+        state.mutedRows.resize(rowVoices.size());
+        state.mutedRows[row] = !state.mutedRows[row];
+        VoiceSet muted = 0;
+        for (std::size_t r = 0; r < rowVoices.size(); ++r)
+            muted = static_cast<VoiceSet>(muted | (state.mutedRows[r] ? rowVoices[r] : 0));
+        playback->SetMuted(muted);
+    }
+}
+} // namespace
+
+std::vector<VoiceSet> ChannelRowVoices() {
+    std::vector<VoiceSet> voices = {static_cast<VoiceSet>(kAllVoices & ~0x1FF)};
+    for (int channel = 0; channel < 9; ++channel)
+        voices.push_back(static_cast<VoiceSet>(1u << channel));
+    return voices;
+}
+
+std::vector<VoiceSet> VoiceRowVoices() {
+    std::vector<VoiceSet> voices;
+    for (int voice = 0; voice < 14; ++voice)
+        voices.push_back(static_cast<VoiceSet>(1u << voice));
+    return voices;
+}
+
+int ViewNoteLists(const TNoteRows& rows, std::int32_t length, ViewerPlayback* playback,
+                  const std::vector<VoiceSet>& rowVoices) {
     Surface& screen = Screen();
     screen.OpenWindow(screen.ScreenWidth() - 80, screen.ScreenHeight() - 80, 60);
     TViewerState state =
@@ -274,6 +317,7 @@ int ViewNoteLists(const TNoteRows& rows, std::int32_t length, ViewerPlayback* pl
                               static_cast<float>(state.height - kStatusHeight));
         screen.Flip();
         bool escape = HandleViewerKeys(rows, state);
+        HandleMuteKeys(state, playback, rowVoices);
         if (playback && screen.KeyPresses(Key::Space) > 0) {
             if (playback->Playing())
                 playback->Stop();
@@ -293,14 +337,14 @@ int View(const TImfSong& song, int tickRate) {
     std::int32_t length = 0;
     TNoteRows rows = ChannelRows(song, length);
     ViewerPlayback playback(MergeChannelLists(song), tickRate, length);
-    return ViewNoteLists(rows, length, &playback);
+    return ViewNoteLists(rows, length, &playback, ChannelRowVoices());
 }
 
 int ViewNotes(const TImfSong& song, int tickRate) {
     std::int32_t length = 0;
     TNoteRows rows = VoiceRows(song, length);
     ViewerPlayback playback(MergeChannelLists(song), tickRate, length);
-    return ViewNoteLists(rows, length, &playback);
+    return ViewNoteLists(rows, length, &playback, VoiceRowVoices());
 }
 
 int ViewTracks(const TTrackList& tracks) {

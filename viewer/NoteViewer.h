@@ -7,6 +7,7 @@
 #include "ViewerPlayback.h"
 
 #include <cstdint>
+#include <vector>
 
 // The state of one viewer window; every window starts afresh from InitialViewerState. All
 // quantities are 32-bit ticks, pixels or row counts; a tick t lies at x = (t - start) / scale,
@@ -21,6 +22,7 @@ struct TViewerState {
     std::int32_t firstRow = 0;      // F: rows scrolled off the top
     std::int32_t lastFirstRow = 0;  // upper bound of F: the last row is then visible
     bool difference = false;        // bar height shows timbre changes against the previous note
+    std::vector<bool> mutedRows;    // rows whose voices are silenced, drawn grey
 };
 
 // The whole song fitted to the width, at tick 0, on the first row.
@@ -40,8 +42,16 @@ int CountZeroLengthNotes(const TNoteRows& rows);
 // Opens a window over the rows and runs until Escape or a close request; returns 0. F12 raises
 // ImfError::Exit(0): the program ends at once and nothing is saved. With a playback, Space
 // starts playing from the window's start tick and stops again; while it plays, a thin line
-// marks the tick being heard and the window follows it.
-int ViewNoteLists(const TNoteRows& rows, std::int32_t length, ViewerPlayback* playback = nullptr);
+// marks the tick being heard and the window follows it, and the digit keys 1 to 9 mute and
+// unmute the voices of the rows shown first to ninth (`rowVoices`, one set per row), whose
+// bars turn grey.
+int ViewNoteLists(const TNoteRows& rows, std::int32_t length, ViewerPlayback* playback = nullptr,
+                  const std::vector<VoiceSet>& rowVoices = {});
+
+// The voices of the rows of ChannelRows (the first row, the chip-wide list, holds the drums)
+// and of VoiceRows.
+std::vector<VoiceSet> ChannelRowVoices();
+std::vector<VoiceSet> VoiceRowVoices();
 
 // The tick rate of songs whose file does not say otherwise.
 constexpr int kViewerTickRate = 560;

@@ -25,7 +25,7 @@ ViewerPlayback::~ViewerPlayback() {
 
 bool ViewerPlayback::Start(std::int32_t tick) {
     Stop();
-    stream_ = std::make_unique<SongStream>(writes_, tickRate_, tick);
+    stream_ = std::make_unique<SongStream>(writes_, tickRate_, tick, muted_);
     buffer_.clear();
     stream_->RenderUntil(buffer_, std::min(endSample_, stream_->Position() + kAheadSamples));
     if (buffer_.empty() ||
@@ -67,4 +67,10 @@ std::int32_t ViewerPlayback::HeardTick() const {
     // rounding down of SampleOfTick, so the start tick is heard as itself.
     return static_cast<std::int32_t>((heard * tickRate_ + Opl2Chip::kSampleRate - 1) /
                                      Opl2Chip::kSampleRate);
+}
+
+void ViewerPlayback::SetMuted(VoiceSet muted) {
+    muted_ = muted;
+    if (stream_)
+        stream_->SetMuted(muted);
 }

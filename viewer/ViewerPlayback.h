@@ -26,6 +26,10 @@ public:
     void Feed();
     // The tick being heard.
     std::int32_t HeardTick() const;
+    // Silences voices from the samples made next on (a quarter of a second ahead of what is
+    // heard), for this and later plays.
+    void SetMuted(VoiceSet muted);
+    VoiceSet Muted() const { return muted_; }
 
 private:
     std::vector<TimedWrite> writes_;
@@ -33,4 +37,5 @@ private:
     std::int64_t endSample_; // the end of the song's render, tail included
     std::unique_ptr<SongStream> stream_;
     std::vector<std::int16_t> buffer_;
+    VoiceSet muted_ = 0;
 };

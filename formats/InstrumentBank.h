@@ -1,0 +1,88 @@
+// InstrumentBank: two-operator instruments with names, as the bank files hold them.
+#pragma once
+
+#include "SongVoices.h"
+#include "Timbre.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// One operator's five registers (0x20, 0x40, 0x60, 0x80 and 0xE0 families).
+struct BankOperator {
+    std::uint8_t character = 0;  // tremolo, vibrato, sustain, key scale rate, multiplier
+    std::uint8_t scaleLevel = 0; // key scale level, total level
+    std::uint8_t attackDecay = 0;
+    std::uint8_t sustainRelease = 0;
+    std::uint8_t waveform = 0;
+
+    bool operator==(const BankOperator&) const = default;
+};
+
+struct BankInstrument {
+    std::string name;
+    // The name's field as read, with whatever follows the name's end: written back as it was
+    // while the name is unchanged.
+    std::string nameField;
+    BankOperator modulator, carrier;
+    std::uint8_t feedbackConnection = 0; // register 0xC0
+    // What only WOPL holds: a second voice, offsets and flags.
+    std::int16_t noteOffset = 0, noteOffset2 = 0;
+    std::int8_t velocityOffset = 0, detune = 0;
+    std::uint8_t percussionKey = 0;
+    std::uint8_t flags = 0; // 0x04: blank; 0x08..0x28: the rhythm-mode drum it is
+    std::uint8_t feedbackConnection2 = 0;
+    BankOperator modulator2, carrier2;
+    std::uint16_t delayOn = 0, delayOff = 0;
+    // The last five of the 16 bytes of an IBK or SBI record: percussion voice, transpose,
+    // drum pitch and two reserved bytes.
+    std::array<std::uint8_t, 5> tail{};
+
+    bool operator==(const BankInstrument&) const = default;
+};
+
+// A WOPL bank's name and MIDI bank number.
+struct BankSet {
+    std::string name;
+    std::uint8_t lsb = 0, msb = 0;
+    bool operator==(const BankSet&) const = default;
+};
+
+struct InstrumentBank {
+    std::vector<BankInstrument> melodic;    // program numbers 0 and up
+    std::vector<BankInstrument> percussion; // WOPL: by drum note; IBK/SBI: after the melodic
+    // The WOPL header: its flags, volume model and the sets of 128 instruments.
+    std::uint8_t globalFlags = 0, volumeModel = 0;
+    std::vector<BankSet> melodicSets, percussionSets;
+};
+
+constexpr std::uint8_t kBlankInstrument = 0x04;
+// The MIDI drum note of each percussion voice, by its key bit in 0xBD: hi-hat 42, top cymbal
+// 49, tom-tom 45, snare drum 38, bass drum 36.
+int DrumNote(int voice);
+
+// The bank format that a path's extension names (any case); any other path is a folder of
+// SBI files.
+enum class BankFormat { Wopl, Ibk, SbiFolder };
+BankFormat BankFormatOfPath(const std::string& path);
+
+// The song's timbres as a bank: melodic timbres as programs 0 and up, then the percussion
+// timbres; WOPL puts each drum's first timbre at its drum note in the percussion set (later
+// ones of the same drum at the lowest free other notes) with its pitch as the key to play, the
+// other formats after the melodic ones. `names`, one per timbre in that order, replace the
+// names "v3 t12" (voice 3, first heard at tick 12; drums "bd t12").
+InstrumentBank SongBank(const SongVoices& voices, const std::vector<std::string>& names,
+                        BankFormat format);
+
+BankInstrument InstrumentFromTimbre(const TTimbre& timbre);
+// The short name of a percussion voice: hh, cy, tt, sd, bd.
+const char* DrumShortName(int voice);
+
+// Reads WOPL, IBK or a single SBI by the file's magic; a folder reads every .sbi in it, sorted
+// by name. Raises "ERROR: not an instrument bank: " + path for anything else.
+InstrumentBank LoadBank(const std::string& path, std::string& formatName);
+// Whether the file starts with the magic of a bank format, or the folder holds SBI files.
+bool IsBankFile(const std::string& path);
+// Writes the bank in the format of the path's extension, replacing files only once complete.
+void SaveBank(const InstrumentBank& bank, const std::string& path);

@@ -1,0 +1,49 @@
+// The digit keys while a song plays: each mutes and unmutes the voices of its row, drawn grey.
+#include "Keys.h"
+#include "NoteViewer.h"
+#include "ScriptedSurface.h"
+#include "SongFeed.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+ScriptedFrame Press(int key) {
+    return ScriptedFrame{-1000, -1000, {key}, {}, false};
+}
+
+// The colour of the first row's bar in a frame, as red * 65536 + green * 256 + blue; -1 without.
+int FirstBarColour(const std::vector<DrawCall>& frame) {
+    for (const DrawCall& c : frame)
+        if (c.kind == DrawCall::Kind::Rect && c.y == 0 && c.height == 10)
+            return c.red << 16 | c.green << 8 | c.blue;
+    return -1;
+}
+} // namespace
+
+TEST(MuteKeys, DigitsMuteTheirRowsWhileTheSongPlays) {
+    auto surface = std::make_unique<ScriptedSurface>(1080, 880);
+    ScriptedSurface& screen = *surface;
+    auto previous = InstallSurface(std::move(surface));
+    TImfSong song; // one note on channel 0 from tick 0 to tick 5600
+    song.InitRead();
+    for (auto [reg, val] : testsupport::kToneTimbre)
+        song.ProcessCommand(reg, val);
+    testsupport::FeedMore(song, {{0xA0, 0x44}, {0xB0, 0x32, 5600}, {0xB0, 0x12}});
+    std::int32_t length = 0;
+    TNoteRows rows = VoiceRows(song, length);
+    ViewerPlayback playback(MergeChannelLists(song), 560, length);
+    // "1" before playing does nothing; then it mutes row 1 (channel 0) and unmutes it again;
+    // "3" mutes row 3 (channel 2).
+    screen.scripts.push_back({Press('1'), Press(Key::Space), Press('1'), ScriptedFrame{},
+                              Press('1'), ScriptedFrame{}, Press('3'), ScriptedFrame{}});
+    ViewNoteLists(rows, length, &playback, VoiceRowVoices());
+    InstallSurface(std::move(previous));
+
+    ASSERT_GE(screen.frames.size(), 8u);
+    const int white = 0xFFFFFF, grey = 0x808080;
+    EXPECT_EQ(FirstBarColour(screen.frames[2]), white);
+    EXPECT_EQ(FirstBarColour(screen.frames[3]), grey);
+    EXPECT_EQ(FirstBarColour(screen.frames[5]), white);
+    EXPECT_EQ(playback.Muted(), 1 << 2);
+    EXPECT_EQ(ChannelRowVoices().front(), 0x1F << 9); // the chip-wide row holds the drums
+}
