@@ -101,7 +101,7 @@ check_tree() {
         fail "metainfo does not launch $id.desktop"
     output=$(appstreamcli validate --no-net --pedantic "$metainfo" 2>&1) ||
         fail "appstreamcli validate: $output"
-    grep -q 'P:\|I:\|W:\|E:' <<<"$output" && fail "appstreamcli validate: $output"
+    if grep -q '^[PIWE]: ' <<<"$output"; then fail "appstreamcli validate: $output"; fi
 
     # The manual pages render without a warning and name every subcommand and option.
     local page
@@ -136,7 +136,7 @@ check_tree() {
         echo "SKIP: no corpus at $corpus; MIME types checked on the demo song only"
     fi
     for file in "${songs[@]}"; do
-        [ -f "$file" ] && expect_type "$file" "$(type_for "$file")"
+        if [ -f "$file" ]; then expect_type "$file" "$(type_for "$file")"; fi
     done
     echo "MIME types checked on ${#songs[@]} files"
 
@@ -178,7 +178,12 @@ check_deb() {
         exit 77
     fi
 
-    (cd "$scratch" && "$cpack" -G DEB --config "$build/CPackConfig.cmake" -B "$scratch/pkg" >/dev/null)
+    (cd "$scratch" && "$cpack" -G DEB --config "$build/CPackConfig.cmake" -B "$scratch/pkg") \
+        >"$scratch/cpack.log" 2>&1 || {
+        cat "$scratch/cpack.log"
+        echo "FAIL: cpack -G DEB failed"
+        exit 1
+    }
     local debs=("$scratch"/pkg/imfproc_*.deb)
     local deb=${debs[0]}
     [ -f "$deb" ] || {
@@ -194,7 +199,7 @@ check_deb() {
     [ -x "$scratch/control/postinst" ] && [ -x "$scratch/control/postrm" ] ||
         fail "maintainer scripts missing"
 
-    trap 'dpkg -r imfproc >/dev/null 2>&1; rm -rf "$scratch"' EXIT
+    trap 'dpkg --purge imfproc >/dev/null 2>&1; rm -rf "$scratch"' EXIT
     apt-get install -y -qq -o DPkg::Lock::Timeout=300 "$deb" >/dev/null 2>"$scratch/apt.err" || {
         cat "$scratch/apt.err"
         echo "FAIL: apt-get install of the package failed"
@@ -213,11 +218,16 @@ check_deb() {
     apt-get remove -y -qq -o DPkg::Lock::Timeout=300 imfproc >/dev/null 2>&1 || fail "apt-get remove failed"
     trap 'rm -rf "$scratch"' EXIT
     local left
-    left=$(while read -r file; do [ -f "$file" ] || [ -L "$file" ] && echo "$file"; done <<<"$files")
+    left=$(while read -r file; do
+        if [ -f "$file" ] || [ -L "$file" ]; then echo "$file"; fi
+    done <<<"$files")
     [ -z "$left" ] || fail "left behind after removal: $left"
     [ ! -e /usr/share/mime/audio/x-imfproc-imf.xml ] || fail "MIME type still known after removal"
-    dpkg-query -W -f='${Status}' imfproc 2>/dev/null | grep -q 'ok installed' &&
+    # dpkg keeps only its record of the package, for postrm's purge: no file of it is left.
+    if dpkg-query -W -f='${Status}' imfproc 2>/dev/null | grep -q 'ok installed'; then
         fail "package still installed"
+    fi
+    dpkg --purge imfproc >/dev/null
 }
 
 case $mode in
