@@ -116,7 +116,7 @@ check_tree() {
         grep -q "^\.BI \"$command " "$manual" || fail "imftool.1 lacks the command $command"
         for option in $("$usr/bin/imftool" "$command" --help | grep -oE -- '(^|[[:space:][])--?[a-z][a-z-]*' |
             sed 's/^[[:space:][]//' | grep -v -- '^--help$' | sort -u); do
-            grep -qF -- "$(sed 's/-/\\-/g' <<<"$option")" "$manual" ||
+            grep -qF -- "${option//-/\\-}" "$manual" ||
                 fail "imftool.1 lacks $command's option $option"
         done
     done
