@@ -140,6 +140,14 @@ check_tree() {
     done
     echo "MIME types checked on ${#songs[@]} files"
 
+    # A double click on a song opens imfproc: the menu database names it for our types.
+    output=$(update-desktop-database "$share/applications" 2>&1) || fail "update-desktop-database failed"
+    [ -z "$output" ] || fail "update-desktop-database: $output"
+    for mime in audio/x-imfproc-imf audio/x-imfproc-kmf; do
+        output=$(XDG_CURRENT_DESKTOP=GNOME xdg-mime query default "$mime")
+        [ "$output" = "$id.desktop" ] || fail "$mime opens with \"$output\", not $id.desktop"
+    done
+
     # Opened from the file manager: the desktop entry gets a name with spaces and non-ASCII
     # letters; imfproc, with no display, runs through and saves beside the song.
     mkdir "$scratch/Müsik ♪"
