@@ -65,8 +65,8 @@ check_tree() {
     [ -z "$outside" ] || fail "written outside the prefix: $outside"
 
     local files=(bin/imfproc bin/imftool share/mime/packages/imfproc.xml
-        share/icons/hicolor/scalable/apps/imfproc.svg share/man/man1/imfproc.1
-        share/man/man1/imftool.1 share/doc/imfproc/README.md share/doc/imfproc/copyright)
+        share/icons/hicolor/scalable/apps/imfproc.svg share/man/man1/imfproc.1.gz
+        share/man/man1/imftool.1.gz share/doc/imfproc/README.md share/doc/imfproc/copyright)
     local file size
     for file in "${files[@]}"; do
         [ -s "$usr/$file" ] || fail "not installed: $file"
@@ -105,13 +105,14 @@ check_tree() {
 
     # The manual pages render without a warning and name every subcommand and option.
     local page
-    for page in "$share"/man/man1/*.1; do
-        output=$(groff -man -ww -z "$page" 2>&1)
+    for page in "$share"/man/man1/*.1.gz; do
+        output=$(zcat "$page" | groff -man -ww -z 2>&1)
         [ -z "$output" ] || fail "groff -ww on $(basename "$page"): $output"
         output=$(MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)
         [ -z "$output" ] || fail "man -l $(basename "$page"): $output"
     done
-    local manual=$share/man/man1/imftool.1 command option
+    local manual=$scratch/imftool.1 command option
+    zcat "$share/man/man1/imftool.1.gz" >"$manual"
     for command in $("$usr/bin/imftool" --help | awk '$1 == "imftool" {print $2}'); do
         grep -q "^\.BI \"$command " "$manual" || fail "imftool.1 lacks the command $command"
         for option in $("$usr/bin/imftool" "$command" --help | grep -oE -- '(^|[[:space:][])--?[a-z][a-z-]*' |
@@ -217,7 +218,7 @@ check_deb() {
     files=$(dpkg -L imfproc)
     (cd / && env -i PATH=/usr/bin:/bin imftool --help | grep -q '^usage: imftool') ||
         fail "imftool --help from the system path"
-    [ "$(man -w imftool)" = /usr/share/man/man1/imftool.1 ] || fail "man -w imftool: $(man -w imftool)"
+    [ "$(man -w imftool)" = /usr/share/man/man1/imftool.1.gz ] || fail "man -w imftool: $(man -w imftool)"
     MANWIDTH=80 man imftool 2>/dev/null | grep -q 'imftool' || fail "man imftool shows nothing"
     [ -f /usr/share/mime/audio/x-imfproc-imf.xml ] || fail "MIME database not refreshed"
     [ "$(XDG_DATA_HOME=$scratch/home XDG_DATA_DIRS=/usr/share filetype "$source/demo/demo.imf")" = audio/x-imfproc-imf ] ||
