@@ -113,7 +113,10 @@ check_tree() {
     done
     local manual=$scratch/imftool.1 command option
     zcat "$share/man/man1/imftool.1.gz" >"$manual"
-    for command in $("$usr/bin/imftool" --help | awk '$1 == "imftool" {print $2}'); do
+    local commands
+    commands=$("$usr/bin/imftool" --help | awk '$1 == "imftool" {print $2}')
+    [ "$(wc -w <<<"$commands")" -ge 9 ] || fail "imftool --help lists too few commands: $commands"
+    for command in $commands; do
         grep -q "^\.BI \"$command " "$manual" || fail "imftool.1 lacks the command $command"
         for option in $("$usr/bin/imftool" "$command" --help | grep -oE -- '(^|[[:space:][])--?[a-z][a-z-]*' |
             sed 's/^[[:space:][]//' | grep -v -- '^--help$' | sort -u); do
