@@ -12,6 +12,14 @@ packages=(
     xvfb xdotool x11-apps imagemagick          # whole-program tests in a real X server
     zenity                                     # the desktop's file dialog
     python3-mido                               # to check MIDI output in tests
+    librsvg2-bin                               # rsvg-convert: the PNG icons from the SVG
+    desktop-file-utils                         # desktop-file-validate, update-desktop-database
+    appstream                                  # appstreamcli validate: the AppStream metadata
+    shared-mime-info                           # update-mime-database: our file types
+    xdg-utils libglib2.0-bin                   # xdg-mime query filetype (through gio)
+    libxml2-utils                              # xmllint: the MIME package is well-formed
+    groff-base man-db                          # groff -ww and man: the manual pages render
+    dpkg-dev                                   # cpack -G DEB: dpkg-shlibdeps finds the Depends
 )
 
 missing=()
