@@ -118,21 +118,22 @@ std::vector<BatchInput> PrepareBatch(const std::vector<std::string>& paths) {
 
 void PrintTable(const std::vector<FileOutcome>& outcomes, OptimizeMode mode) {
     bool showWinner = mode == OptimizeMode::Smallest;
-    std::printf("%-40s %13s %12s %12s %11s%s\n", "file", "writes before", "writes after",
-                "bytes before", "bytes after", showWinner ? "  mode that won" : "");
+    std::FILE* out = ConsoleStream();
+    std::fprintf(out, "%-40s %13s %12s %12s %11s%s\n", "file", "writes before", "writes after",
+                 "bytes before", "bytes after", showWinner ? "  mode that won" : "");
     for (const FileOutcome& o : outcomes) {
         if (o.failed) {
-            std::printf("%-40s %13s\n", o.path.c_str(), "failed");
+            std::fprintf(out, "%-40s %13s\n", o.path.c_str(), "failed");
             continue;
         }
-        std::printf("%-40s %13lld %12lld %12ju %11ju", o.path.c_str(),
-                    static_cast<long long>(o.writesBefore), static_cast<long long>(o.writesAfter),
-                    o.bytesBefore, o.bytesAfter);
+        std::fprintf(out, "%-40s %13lld %12lld %12ju %11ju", o.path.c_str(),
+                     static_cast<long long>(o.writesBefore), static_cast<long long>(o.writesAfter),
+                     o.bytesBefore, o.bytesAfter);
         if (showWinner)
-            std::printf("  %s", OptimizeModeName(o.won));
-        std::printf("\n");
+            std::fprintf(out, "  %s", OptimizeModeName(o.won));
+        std::fprintf(out, "\n");
     }
-    std::fflush(stdout);
+    std::fflush(out);
 }
 } // namespace
 

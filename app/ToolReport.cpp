@@ -1,4 +1,5 @@
 // imftool info, dump and tracks: looking into a song without changing it.
+#include "Console.h"
 #include "Dump.h"
 #include "FileBytes.h"
 #include "InstrumentBank.h"
@@ -11,34 +12,19 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace {
-// Keeps standard output quiet for its lifetime: the split's warnings are not part of `info`.
-class QuietStandardOutput {
+// Keeps the console quiet for its lifetime: the split's warnings are not part of `info`.
+class QuietConsole {
 public:
-    QuietStandardOutput() {
-        std::fflush(stdout);
-        saved_ = ::dup(STDOUT_FILENO);
-        std::FILE* null = std::fopen("/dev/null", "w");
-        if (saved_ >= 0 && null != nullptr)
-            ::dup2(::fileno(null), STDOUT_FILENO);
-        if (null != nullptr)
-            std::fclose(null);
-    }
-    ~QuietStandardOutput() {
-        std::fflush(stdout);
-        if (saved_ >= 0) {
-            ::dup2(saved_, STDOUT_FILENO);
-            ::close(saved_);
-        }
-    }
-    QuietStandardOutput(const QuietStandardOutput&) = delete;
-    QuietStandardOutput& operator=(const QuietStandardOutput&) = delete;
+    QuietConsole() : wasQuiet_(ConsoleQuiet()) { SetConsoleQuiet(true); }
+    ~QuietConsole() { SetConsoleQuiet(wasQuiet_); }
+    QuietConsole(const QuietConsole&) = delete;
+    QuietConsole& operator=(const QuietConsole&) = delete;
 
 private:
-    int saved_ = -1;
+    bool wasQuiet_;
 };
 
 std::string VoiceName(int voice) {
@@ -81,7 +67,7 @@ int ToolInfo(int argc, char** argv, int first) {
         rhythm = rhythm || (instruction->reg == 0xBD && (instruction->val & 0x20));
     std::size_t tracks = 0;
     {
-        QuietStandardOutput quiet;
+        QuietConsole quiet;
         tracks = SplitIntoTracks(song, 1).size();
     }
 

@@ -7,14 +7,14 @@
 #include "KmfFile.h"
 #include "SongSource.h"
 
+#include "BenchSupport.h"
+
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <cstdio>
-#include <fcntl.h>
 #include <filesystem>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -41,40 +41,6 @@ std::vector<std::uint8_t> MakeSong(int writes) {
 }
 
 // The largest file of the corpus with one of the extensions, or "" without a corpus.
-std::string LargestCorpusFile(const std::vector<std::string>& extensions) {
-    std::string best;
-    std::uintmax_t bestSize = 0;
-    std::error_code error;
-    for (const auto& entry : fs::directory_iterator(IMF_CORPUS_DIR, error)) {
-        std::string ext = entry.path().extension().string();
-        if (std::find(extensions.begin(), extensions.end(), ext) == extensions.end())
-            continue;
-        if (entry.file_size() > bestSize) {
-            bestSize = entry.file_size();
-            best = entry.path().string();
-        }
-    }
-    return best;
-}
-
-// The interpreter's warnings go to /dev/null while a benchmark runs, not into its report.
-class QuietStdout {
-public:
-    QuietStdout() : saved_(::dup(1)) {
-        std::fflush(stdout);
-        int null = ::open("/dev/null", O_WRONLY);
-        ::dup2(null, 1);
-        ::close(null);
-    }
-    ~QuietStdout() {
-        std::fflush(stdout);
-        ::dup2(saved_, 1);
-        ::close(saved_);
-    }
-
-private:
-    int saved_;
-};
 
 void ReadBytes(benchmark::State& state, const std::string& path) {
     for (auto _ : state)
@@ -83,7 +49,7 @@ void ReadBytes(benchmark::State& state, const std::string& path) {
 }
 
 void Load(benchmark::State& state, const std::string& path) {
-    QuietStdout quiet;
+    benchsupport::QuietConsole quiet;
     for (auto _ : state) {
         TImfSong song;
         LoadFile(song, path);
@@ -93,7 +59,7 @@ void Load(benchmark::State& state, const std::string& path) {
 }
 
 void Save(benchmark::State& state, const std::string& path, const std::string& outPath) {
-    QuietStdout quiet;
+    benchsupport::QuietConsole quiet;
     TImfSong song;
     bool kmf = LoadFile(song, path) == SongFileLayout::Kmf;
     for (auto _ : state) {
@@ -107,7 +73,7 @@ void Save(benchmark::State& state, const std::string& path, const std::string& o
 
 // What `imftool convert CAPTURE OUT.imf` does short of the disk write.
 void ConvertToImf(benchmark::State& state, const std::string& path) {
-    QuietStdout quiet;
+    benchsupport::QuietConsole quiet;
     for (auto _ : state) {
         SongSource source = ReadSongSource(ReadFileBytes(path), path);
         benchmark::DoNotOptimize(ImfBytesOfWrites(source.Writes(560), 0).data());
@@ -138,7 +104,7 @@ std::vector<std::pair<std::string, std::string>> Captures(const fs::path& work) 
 }
 
 void Encode(benchmark::State& state, const std::string& path) {
-    QuietStdout quiet;
+    benchsupport::QuietConsole quiet;
     TImfSong song;
     bool kmf = LoadFile(song, path) == SongFileLayout::Kmf;
     for (auto _ : state)
@@ -153,9 +119,9 @@ int main(int argc, char** argv) {
     WriteFileReplacing(made, MakeSong(65536));
 
     std::vector<std::pair<std::string, std::string>> songs = {{"65536writes", made}};
-    if (std::string imf = LargestCorpusFile({".imf", ".wlf"}); !imf.empty())
+    if (std::string imf = benchsupport::LargestCorpusFile({".imf", ".wlf"}); !imf.empty())
         songs.push_back({fs::path(imf).filename().string(), imf});
-    if (std::string kmf = LargestCorpusFile({".kmf"}); !kmf.empty())
+    if (std::string kmf = benchsupport::LargestCorpusFile({".kmf"}); !kmf.empty())
         songs.push_back({fs::path(kmf).filename().string(), kmf});
 
     for (const auto& [name, path] : songs) {

@@ -19,7 +19,8 @@ std::vector<Record> MakeStream(int writes) {
         auto ch = static_cast<std::uint8_t>(channel);
         stream.push_back({static_cast<std::uint8_t>(0x20 + (channel % 3) + 8 * (channel / 3)),
                           static_cast<std::uint8_t>(i), 0});
-        stream.push_back({static_cast<std::uint8_t>(0xA0 + ch), static_cast<std::uint8_t>(i * 7), 0});
+        stream.push_back(
+            {static_cast<std::uint8_t>(0xA0 + ch), static_cast<std::uint8_t>(i * 7), 0});
         stream.push_back({static_cast<std::uint8_t>(0xB0 + ch), 0x31, 3});
         stream.push_back({static_cast<std::uint8_t>(0xB0 + ch), 0x11, 1});
         if (i % 64 == 0)

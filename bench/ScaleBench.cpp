@@ -19,7 +19,11 @@ static void BM_SplitOneTrackPerNote_Straight(benchmark::State& state) {
     for (auto _ : state)
         benchmark::DoNotOptimize(straight::SplitIntoTracks(song, 1).size());
 }
-BENCHMARK(BM_SplitOneTrackPerNote_Indexed)->Arg(5000)->Arg(20000)->Arg(80000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SplitOneTrackPerNote_Indexed)
+    ->Arg(5000)
+    ->Arg(20000)
+    ->Arg(80000)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SplitOneTrackPerNote_Straight)->Arg(5000)->Arg(20000)->Unit(benchmark::kMillisecond);
 
 // The allocator's note order over one track per note.

@@ -6,29 +6,22 @@
 #include "NoteViewer.h"
 #include "Surface.h"
 
+#include "BenchSupport.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <fcntl.h>
 #include <filesystem>
 #include <map>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
-// Runs `work` with standard output sent to /dev/null: loading and rebuilding notes print a line
-// for every unused key-off, thousands for some songs.
+// Runs `work` with the console quiet: loading and rebuilding notes print a line for every
+// unused key-off, thousands for some songs.
 template <typename Work> void Quietly(Work work) {
-    std::fflush(stdout);
-    int saved = dup(STDOUT_FILENO);
-    int null = open("/dev/null", O_WRONLY);
-    dup2(null, STDOUT_FILENO);
+    benchsupport::QuietConsole quiet;
     work();
-    std::fflush(stdout);
-    dup2(saved, STDOUT_FILENO);
-    close(null);
-    close(saved);
 }
 
 struct CorpusRows {

@@ -1,5 +1,6 @@
 #include "FileBytes.h"
 
+#include "Console.h"
 #include "ImfError.h"
 
 #include <algorithm>
@@ -12,9 +13,6 @@
 #include <utility>
 
 namespace {
-// Where "-" writes: standard output, or the copy of it that KeepStandardOutputForData made.
-int gDataOutput = STDOUT_FILENO;
-
 // Closes the descriptor when the holder goes out of scope.
 class Descriptor {
 public:
@@ -99,7 +97,7 @@ std::vector<std::uint8_t> ReadFileBytes(const std::string& path) {
 
 void WriteFileReplacing(const std::string& path, std::span<const std::uint8_t> bytes) {
     if (path == "-") {
-        if (!WriteAll(gDataOutput, bytes))
+        if (!WriteAll(STDOUT_FILENO, bytes))
             throw ImfError("ERROR: cannot write file: " + path);
         return;
     }
@@ -120,18 +118,12 @@ void WriteFileReplacing(const std::string& path, std::span<const std::uint8_t> b
 }
 
 void KeepStandardOutputForData() {
-    if (gDataOutput != STDOUT_FILENO)
-        return;
     std::fflush(stdout);
-    int copy = ::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 3);
-    if (copy < 0)
-        throw ImfError("ERROR: cannot write file: -");
-    gDataOutput = copy;
-    ::dup2(STDERR_FILENO, STDOUT_FILENO);
+    SetConsoleToStandardError(true);
 }
 
 void RefuseReplacingInputs(const std::string& output, const std::vector<std::string>& inputs) {
-    auto target = RegularFileIdentity(output, gDataOutput);
+    auto target = RegularFileIdentity(output, STDOUT_FILENO);
     if (!target)
         return;
     for (const std::string& input : inputs) {
@@ -141,6 +133,6 @@ void RefuseReplacingInputs(const std::string& output, const std::vector<std::str
 }
 
 bool SameFile(const std::string& a, const std::string& b) {
-    auto identity = RegularFileIdentity(a, gDataOutput);
-    return identity && identity == RegularFileIdentity(b, gDataOutput);
+    auto identity = RegularFileIdentity(a, STDOUT_FILENO);
+    return identity && identity == RegularFileIdentity(b, STDOUT_FILENO);
 }

@@ -21,8 +21,8 @@ std::vector<std::uint8_t> ReadFileBytes(const std::string& path);
 // output instead.
 void WriteFileReplacing(const std::string& path, std::span<const std::uint8_t> bytes);
 
-// For a run that writes its result to standard output ("-"): from now on that result goes to
-// the real standard output, and everything else printed there goes to standard error.
+// For a run that writes its result to standard output ("-"): from now on report lines go to
+// standard error, so standard output carries only the result.
 void KeepStandardOutputForData();
 
 // Raises "ERROR: output would replace the input: " + input, before anything is written, when

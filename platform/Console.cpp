@@ -4,19 +4,33 @@
 
 namespace {
 bool quietConsole = false;
+bool toStandardError = false;
 } // namespace
 
 void SetConsoleQuiet(bool quiet) {
     quietConsole = quiet;
 }
 
+bool ConsoleQuiet() {
+    return quietConsole;
+}
+
+void SetConsoleToStandardError(bool toError) {
+    toStandardError = toError;
+}
+
+std::FILE* ConsoleStream() {
+    return toStandardError ? stderr : stdout;
+}
+
 void PrintLine(const std::string& text) {
     if (quietConsole)
         return;
-    std::fwrite(text.data(), 1, text.size(), stdout);
-    std::fflush(stdout);
-    std::fputc('\n', stdout);
-    std::fflush(stdout);
+    std::FILE* stream = ConsoleStream();
+    std::fwrite(text.data(), 1, text.size(), stream);
+    std::fflush(stream);
+    std::fputc('\n', stream);
+    std::fflush(stream);
 }
 
 std::string HexDigits(std::int64_t value, std::uint8_t digits) {

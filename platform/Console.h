@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 // Writes the text and a line feed to standard output, flushing after each of the two writes;
@@ -10,6 +11,12 @@ void PrintLine(const std::string& text);
 
 // Quiet: PrintLine writes nothing. For runs that make millions of report lines nobody reads.
 void SetConsoleQuiet(bool quiet);
+bool ConsoleQuiet();
+
+// Where report lines go: standard output, or standard error for a run whose standard output
+// carries a song's bytes ("-o -").
+void SetConsoleToStandardError(bool toStandardError);
+std::FILE* ConsoleStream();
 
 // Exactly `digits` upper-case hexadecimal digits of `value`, lowest nibble last; digits above
 // the count are dropped, positions beyond the value's 16 digits come out as "0".

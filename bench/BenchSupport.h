@@ -1,0 +1,43 @@
+// What the benchmarks share: the largest song of the corpus, and a quiet console while they run.
+#pragma once
+
+#include "Console.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace benchsupport {
+
+// The largest file of the corpus with one of the extensions, or "" without a corpus.
+inline std::string LargestCorpusFile(const std::vector<std::string>& extensions) {
+    std::string best;
+    std::uintmax_t bestSize = 0;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(IMF_CORPUS_DIR, error)) {
+        std::string ext = entry.path().extension().string();
+        if (std::find(extensions.begin(), extensions.end(), ext) == extensions.end())
+            continue;
+        if (entry.file_size() > bestSize) {
+            bestSize = entry.file_size();
+            best = entry.path().string();
+        }
+    }
+    return best;
+}
+
+// The interpreter's warnings stay out of a benchmark's report.
+class QuietConsole {
+public:
+    QuietConsole() : wasQuiet_(ConsoleQuiet()) { SetConsoleQuiet(true); }
+    ~QuietConsole() { SetConsoleQuiet(wasQuiet_); }
+    QuietConsole(const QuietConsole&) = delete;
+    QuietConsole& operator=(const QuietConsole&) = delete;
+
+private:
+    bool wasQuiet_;
+};
+
+} // namespace benchsupport
