@@ -1,11 +1,8 @@
 // imftool as a process: batch optimisation, conversion, editing, inspection and usage errors.
-#include "CommandFlow.h"
-#include "ImfError.h"
 #include "ImfFile.h"
 #include "RunProgram.h"
-#include "ScriptedSurface.h"
+#include "SongWrites.h"
 #include "TestSupport.h"
-#include "WriteOrder.h"
 
 #include <gtest/gtest.h>
 
@@ -19,40 +16,22 @@ using Bytes = std::vector<std::uint8_t>;
 namespace {
 // Two notes of one instrument on channels 1 and 2, one after the other (0x44 and 0x45 are the
 // carrier levels of those channels). Too short for the optimizer to gain anything: it cancels.
-const Bytes kTwoNotes = {
-    0,    0,    0,    0, 0x21, 0x01, 0, 0, 0x44, 0x10, 0,  0, 0xA1, 0x44, 0, 0, // channel 1
-    0xB1, 0x31, 10,   0, 0xB1, 0x11, 5, 0,                                      // its note
-    0x22, 0x01, 0,    0, 0x45, 0x10, 0, 0, 0xA2, 0x44, 0,  0,                   // channel 2
-    0xB2, 0x31, 10,   0, 0xB2, 0x11, 0, 0};                                     // its note
+const Bytes kTwoNotes = {0,    0,    0,  0, 0x21, 0x01, 0, 0, 0x44, 0x10, 0, 0,
+                         0xA1, 0x44, 0,  0,                                     // channel 1
+                         0xB1, 0x31, 10, 0, 0xB1, 0x11, 5, 0,                   // its note
+                         0x22, 0x01, 0,  0, 0x45, 0x10, 0, 0, 0xA2, 0x44, 0, 0, // channel 2
+                         0xB2, 0x31, 10, 0, 0xB2, 0x11, 0, 0};                  // its note
 const std::string kCancelled = "optimization ADDED 6 instructions --CANCELED--\n";
 
 ProgramRun Imftool(const std::vector<std::string>& args) {
     return RunProgram(IMFTOOL_PATH, args);
 }
 
-// Every write of a song as (time, real register, value), in file order.
-std::vector<std::tuple<int, int, int>> Writes(const std::string& path) {
+// Every write of a song file as (time, real register, value), in file order.
+std::vector<testsupport::TimedWriteTuple> Writes(const std::string& path) {
     TImfSong song;
     LoadFile(song, path);
-    std::vector<std::tuple<int, int, int>> writes;
-    for (const TimedWrite& w : MergeChannelLists(song))
-        writes.emplace_back(w.time, w.reg, w.val);
-    return writes;
-}
-
-std::string WithoutViewerLines(const std::string& text) {
-    std::string kept;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        std::string line = text.substr(start, end - start + 1);
-        if (line != "unused KeyOff\n")
-            kept += line;
-        if (end == std::string::npos)
-            break;
-        start = end + 1;
-    }
-    return kept;
+    return testsupport::SongWrites(song);
 }
 } // namespace
 
@@ -173,30 +152,4 @@ TEST(Imftool, InfoDumpAndTracks) {
     EXPECT_EQ(tracks.status, 0);
     EXPECT_TRUE(std::filesystem::exists(dir / "t" / "track001.imf"));
     EXPECT_FALSE(std::filesystem::exists(dir / "t" / "track002.imf"));
-}
-
-// imftool optimize prints what imfproc prints (less its viewers' lines) and writes the same bytes.
-TEST(Imftool, OptimizeMatchesTheCommandFlowOnEveryCorpusSong) {
-    IMF_REQUIRE_CORPUS();
-    for (const auto& song : testsupport::CorpusSongs()) {
-        SCOPED_TRACE(song.filename().string());
-        TempDir dir;
-        auto input = dir / song.filename().string();
-        std::filesystem::copy_file(song, input);
-        ProgramRun tool = Imftool({"optimize", input.string(), "-o", (dir / "tool.out").string()});
-        ASSERT_EQ(tool.status, 0) << tool.err;
-
-        auto previous = InstallSurface(std::make_unique<ScriptedSurface>());
-        std::string arg = input.string();
-        char* argv[] = {const_cast<char*>("imfproc"), arg.data(), nullptr};
-        testing::internal::CaptureStdout();
-        int status = ImfprocMain(2, argv);
-        std::string flowOut = testing::internal::GetCapturedStdout();
-        InstallSurface(std::move(previous));
-        ASSERT_EQ(status, 0);
-
-        EXPECT_EQ(tool.out, WithoutViewerLines(flowOut));
-        bool kmf = std::filesystem::exists(OptimizedPath(input.string(), true));
-        EXPECT_EQ(ReadBytes(dir / "tool.out"), ReadBytes(OptimizedPath(input.string(), kmf)));
-    }
 }

@@ -1,15 +1,8 @@
 // imftool's sound: render and compare as processes, and the optimisation modes that keep the
 // sound, checked on every corpus song against the input's render.
-#include "ImfError.h"
 #include "Opl2Chip.h"
-#include "OptimizeModes.h"
-#include "RepeatedWrites.h"
 #include "RunProgram.h"
 #include "SongFeed.h"
-#include "SongFile.h"
-#include "SongRender.h"
-#include "SongWrites.h"
-#include "SoundCompare.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -128,105 +121,4 @@ TEST(SoundTool, SmallestBatchNamesTheModeThatWon) {
     // One note gains nothing from a re-allocation: the faithful copy wins.
     EXPECT_NE(run.out.find(" 48  faithful\n"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("mode that won: faithful"), std::string::npos);
-}
-
-namespace {
-// The corpus holds some songs twice, with a length word or as KMF: the name of the song that may
-// hold the same writes, if any.
-std::filesystem::path TwinOf(const std::filesystem::path& song) {
-    std::string name = song.filename().string();
-    const std::string lengthWord = ".len.imf";
-    if (name.size() > lengthWord.size() &&
-        name.compare(name.size() - lengthWord.size(), lengthWord.size(), lengthWord) == 0)
-        return song.parent_path() / (name.substr(0, name.size() - lengthWord.size()) + ".imf");
-    if (song.extension() == ".kmf")
-        return std::filesystem::path(song).replace_extension(".imf");
-    return {};
-}
-
-struct CorpusSong {
-    LoadedSong loaded;
-    int rate = 0;
-};
-
-CorpusSong Load(const std::filesystem::path& path) {
-    CorpusSong song{LoadSong(path.string()), 0};
-    song.rate = ChooseTickRate(0, song.loaded.format.rate, path.string());
-    return song;
-}
-
-// Whether the song has a twin in the corpus that sounds alike by construction: the same writes
-// at the same times and the same tick rate. Such a song need not be rendered again.
-bool HasTwin(const std::filesystem::path& path, const CorpusSong& song) {
-    std::filesystem::path twin = TwinOf(path);
-    if (twin.empty() || !std::filesystem::exists(twin))
-        return false;
-    CorpusSong other = Load(twin);
-    return other.rate == song.rate && other.loaded.song.globaltime == song.loaded.song.globaltime &&
-           testsupport::SongWrites(other.loaded.song) == testsupport::SongWrites(song.loaded.song);
-}
-
-class CorpusSound : public testing::TestWithParam<std::filesystem::path> {};
-} // namespace
-
-// The faithful copy of every corpus song, saved and read back, renders sample for sample as the
-// input and has no more writes in its file.
-TEST_P(CorpusSound, FaithfulCopySoundsExactlyAsTheInput) {
-    IMF_REQUIRE_CORPUS();
-    const std::filesystem::path& path = GetParam();
-    CorpusSong input = Load(path);
-    TImfSong faithful = input.loaded.song;
-    DropRepeatedWrites(faithful);
-    TempDir dir;
-    std::string saved = (dir / ("faithful" + path.extension().string())).string();
-    SaveSong(faithful, saved, input.loaded.format);
-    LoadedSong reread = LoadSong(saved);
-    EXPECT_LE(reread.song.globalindex, input.loaded.song.globalindex);
-    EXPECT_EQ(reread.song.globaltime, input.loaded.song.globaltime);
-    if (HasTwin(path, input))
-        GTEST_SKIP() << "same writes as " << TwinOf(path).filename() << ", rendered there";
-    EXPECT_TRUE(RenderSong(reread.song, input.rate) == RenderSong(input.loaded.song, input.rate))
-        << "the faithful copy sounds different";
-}
-
-std::string SongName(const testing::TestParamInfo<std::filesystem::path>& info) {
-    std::string name = info.param.filename().string();
-    for (char& c : name)
-        c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-    return name;
-}
-
-// The corpus may be absent: then the one test left says so.
-std::vector<std::filesystem::path> CorpusOrNothing() {
-    std::vector<std::filesystem::path> songs = testsupport::CorpusSongs();
-    return songs.empty() ? std::vector<std::filesystem::path>{"absent"} : songs;
-}
-INSTANTIATE_TEST_SUITE_P(Corpus, CorpusSound, testing::ValuesIn(CorpusOrNothing()), SongName);
-
-// The smallest mode on short corpus songs, as processes: whichever mode wins, compare finds the
-// written song sounding the same as the input. Their re-allocations have fewer writes than their
-// faithful copies, so the mode compares them; some sound different and must lose.
-TEST(SoundTool, SmallestNeverWritesASongThatSoundsDifferent) {
-    IMF_REQUIRE_CORPUS();
-    TempDir dir;
-    int present = 0, compared = 0, fellBack = 0;
-    for (const char* name : {"lines1_mus.imf", "inc_raw.imf", "vib_vol3_d00.imf"}) {
-        SCOPED_TRACE(name);
-        std::filesystem::path song = testsupport::CorpusDir() / name;
-        if (!std::filesystem::exists(song))
-            continue;
-        std::string out = (dir / name).string();
-        ProgramRun optimize = Imftool({"optimize", "--mode", "smallest", song.string(), "-o", out});
-        ASSERT_EQ(optimize.status, 0) << optimize.err;
-        EXPECT_NE(optimize.out.find("mode that won: "), std::string::npos);
-        ++present;
-        compared += optimize.out.find("re-allocated song: ") != std::string::npos;
-        fellBack += optimize.out.find("mode that won: faithful") != std::string::npos;
-        ProgramRun compare = Imftool({"compare", song.string(), out});
-        EXPECT_EQ(compare.status, 0) << compare.out;
-    }
-    if (present > 0) {
-        EXPECT_GT(compared, 0) << "no re-allocation was compared";
-    }
-    std::printf("%d of %d songs compared, %d fell back to faithful\n", compared, present, fellBack);
 }

@@ -50,14 +50,6 @@ std::vector<DrawCall> Rects(const std::vector<DrawCall>& frame) {
     return rects;
 }
 
-std::vector<std::string> Texts(const std::vector<DrawCall>& frame) {
-    std::vector<std::string> texts;
-    for (const DrawCall& c : frame)
-        if (c.kind == DrawCall::Kind::String)
-            texts.push_back(c.text);
-    return texts;
-}
-
 // The start tick S as drawn at the bottom of the window.
 std::string StartTick(const std::vector<DrawCall>& frame) {
     for (const DrawCall& c : frame)
@@ -125,20 +117,6 @@ TEST_F(NoteViewerTest, FrameDrawsBarsMarkersAndStartTick) {
     EXPECT_EQ(Rects(frame).size(), 10u);
 }
 
-TEST_F(NoteViewerTest, TicksLeftOfTheWindowTruncateTowardsZero) {
-    TNoteRows rows{{MakeNote(0, 100), MakeNote(-20, -13), MakeNote(200, 300)}};
-    TViewerState state = InitialViewerState(1000, 800, rows.size(), 4800);
-    state.start = 12;
-    screen().OpenWindow(1000, 800, 60);
-    DrawNoteFrame(rows, state, -1000, -1000);
-    screen().Flip();
-    const auto& frame = Frame(0);
-    ExpectBar(frame, -2, 0, 19); // (0 - 12) / 5 = -2.4 -> -2; (100 - 12) / 5 = 17
-    ExpectBar(frame, 37, 0, 20);
-    EXPECT_EQ(Rects(frame).size(), 4u); // the note ending left of the window is not drawn
-    EXPECT_EQ(StartTick(frame), "12");
-}
-
 TEST_F(NoteViewerTest, ScrollingAndZoomingLimits) {
     TNoteRows rows{{MakeNote(0, 100)}};
     // A song shorter than the window: T = 1 and L < 0, so Right and End leave S at 0.
@@ -202,66 +180,6 @@ TEST_F(NoteViewerTest, DownStopsOnceTheLastRowIsVisible) {
     ExpectBar(Frame(13), 70, 0, 100); // Up
 }
 
-TEST_F(NoteViewerTest, InfoBoxOfTheHoveredNote) {
-    auto note = MakeNote(200, 290);
-    note->timbre.InitUndefined();
-    note->timbre.r20 = 0x01;
-    note->timbre.r23 = 0x1F2; // only the low byte shows
-    note->timbre.r40 = 0x3F;
-    note->timbre.rA0 = 0x57;
-    note->timbre.rE3 = 0x03;
-    note->startval = 0x31;
-    note->endval = 0x11;
-    for (int i = 0; i < 10; ++i)
-        note->extras.push_back(MakeInstruction(0xA0, static_cast<std::uint8_t>(0x60 + i), 205 + i));
-    auto point = MakeNote(400, 400);
-    TNoteRows rows{{note, point}, {MakeNote(0, 1000)}};
-    rows.resize(49);
-    rows.push_back({MakeNote(0, 1000)}); // row 49 at y = 735
-    // Length 1000: T = 1. Hovering happens during the frame; the box follows the pointer and is
-    // moved inside near the right and bottom edges.
-    Run(rows, 1000,
-        {Pointer(250, 5), Pointer(250, 10), Pointer(900, 20), Pointer(900, 740), Pointer(400, 2),
-         Pointer(401, 2), Pointer(399, 9), Press(Key::Escape)});
-
-    const auto& frame = Frame(0);
-    auto box = RectAt(frame, 266, 5);
-    ASSERT_TRUE(box);
-    ExpectRect(*box, 150, 300, 85, 85, 85);
-    std::vector<std::string> expected{"0",           "start: 200",     "end:   290 90",
-                                      "20-01 23-F2", "40-3F 43-00",    "60-00 63-00",
-                                      "80-00 83-00", "A0-57 B0-31/11", "C0-00",
-                                      "E0-00 E3-03", "extras: 10"};
-    for (int i = 0; i < 10; ++i)
-        expected.push_back("A0-6" + std::to_string(i) + " " + std::to_string(5 + i));
-    EXPECT_EQ(Texts(frame), expected);
-    for (const DrawCall& c : frame) {
-        if (c.kind != DrawCall::Kind::String || c.text == "0")
-            continue;
-        EXPECT_EQ(c.red + c.green + c.blue, 3 * 255) << c.text;
-    }
-    auto line = std::find_if(frame.begin(), frame.end(),
-                             [](const DrawCall& c) { return c.text == "end:   290 90"; });
-    EXPECT_EQ(line->x, 266);
-    EXPECT_EQ(line->y, 21);
-    auto extra = std::find_if(frame.begin(), frame.end(),
-                              [](const DrawCall& c) { return c.text == "A0-69 14"; });
-    EXPECT_EQ(extra->x, 274);
-    EXPECT_EQ(extra->y, 5 + 160 + 9 * 16); // the last extras run on below the box
-
-    // The bottom edge of the bar is outside: no hovered note, only the start tick.
-    EXPECT_EQ(Texts(Frame(1)), std::vector<std::string>{"0"});
-    // Near the right edge the box moves to x = 1000 - 150, near the bottom to y = 800 - 300.
-    EXPECT_TRUE(RectAt(Frame(2), 850, 20));
-    EXPECT_EQ(Texts(Frame(2)).at(1), "start: 0");
-    EXPECT_TRUE(RectAt(Frame(3), 850, 500));
-    EXPECT_EQ(Texts(Frame(3)).at(1), "start: 0");
-    // A zero-length note is hovered in its own pixel column only.
-    EXPECT_EQ(Texts(Frame(4)).at(1), "start: 400");
-    EXPECT_EQ(Texts(Frame(5)).size(), 1u);
-    EXPECT_EQ(Texts(Frame(6)).size(), 1u);
-}
-
 TEST_F(NoteViewerTest, DifferenceModeHeightsCountChangedRegisters) {
     TTimbre plain; // all twelve fields 0: every one defined
     TTimbre changed = plain;
@@ -289,17 +207,6 @@ TEST_F(NoteViewerTest, DifferenceModeHeightsCountChangedRegisters) {
     auto next = RectAt(frame, 0, 14); // the next row starts against all-undefined again
     ASSERT_TRUE(next);
     EXPECT_EQ(next->height, 13);
-
-    // Scrolled so that the first two notes end left of the window: they still set the
-    // comparison timbre, and the third bar keeps its height.
-    TViewerState state = InitialViewerState(1000, 800, rows.size(), 1000);
-    state.difference = true;
-    state.start = 160;
-    DrawNoteFrame(rows, state, -1000, -1000);
-    screen().Flip();
-    auto scrolled = RectAt(screen().frames.back(), 40, 4);
-    ASSERT_TRUE(scrolled);
-    EXPECT_EQ(scrolled->height, 3);
 }
 
 TEST_F(NoteViewerTest, F1CountsZeroLengthNotesOfAllRows) {

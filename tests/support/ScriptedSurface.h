@@ -1,4 +1,4 @@
-// A surface driven by a script, for tests: queued input per frame, recorded draw calls.
+// A surface driven by a script, for tests: queued input per frame, recorded draw calls, notices.
 #pragma once
 
 #include "Surface.h"
@@ -37,7 +37,6 @@ public:
     // A window whose script runs out is closed as if by the user.
     std::deque<std::vector<ScriptedFrame>> scripts;
     std::deque<std::string> fileAnswers; // answers of RequestFile, "" once exhausted
-    bool audioDevice = true;             // whether QueueSamples finds a device
 
     // --- what happened ---
     std::string title;
@@ -46,13 +45,6 @@ public:
     int windowsOpened = 0;
     int windowsClosed = 0;
     int clearKeysCalls = 0;
-    // The sound stream: samples queued since it started, samples heard (each Flip hears a
-    // frame's worth, at most what was queued), and how often it was stopped.
-    std::int64_t queuedSamples = 0;
-    std::int64_t playedSamples = 0;
-    int soundStarts = 0;
-    int soundStops = 0;
-    int sampleRate = 0;
 
     void SetTitle(const std::string& text) override { title = text; }
     int ScreenWidth() override { return screenWidth_; }
@@ -75,9 +67,10 @@ public:
     void Notify(const std::string& text, int) override { notices.push_back(text); }
     std::string RequestFile(const std::string& title, const std::string& filter, int save,
                             const std::string& startPath) override;
-    bool QueueSamples(const std::int16_t* samples, std::size_t count, int rate) override;
-    std::int64_t PlayedSamples() override { return playedSamples; }
-    void StopSamples() override;
+    // No sound device: playback in a viewer stays silent.
+    bool QueueSamples(const std::int16_t*, std::size_t, int) override { return false; }
+    std::int64_t PlayedSamples() override { return 0; }
+    void StopSamples() override {}
 
 private:
     const ScriptedFrame* FrameAt(std::size_t index) const;
@@ -85,7 +78,6 @@ private:
     int screenWidth_, screenHeight_;
     int width_ = 0, height_ = 0;
     int red_ = 255, green_ = 255, blue_ = 255;
-    int frameRate_ = 60;
     std::vector<ScriptedFrame> script_; // frames of the open window
     std::size_t flips_ = 0;             // frames shown in the open window
     bool closeReported_ = false;

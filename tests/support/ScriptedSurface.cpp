@@ -2,8 +2,7 @@
 
 #include <algorithm>
 
-void ScriptedSurface::OpenWindow(int width, int height, int frameRate) {
-    frameRate_ = frameRate > 0 ? frameRate : 60;
+void ScriptedSurface::OpenWindow(int width, int height, int) {
     width_ = width;
     height_ = height;
     red_ = green_ = blue_ = 255;
@@ -45,8 +44,6 @@ const ScriptedFrame* ScriptedSurface::FrameAt(std::size_t index) const {
 
 void ScriptedSurface::Flip() {
     frames.push_back(current_);
-    if (queuedSamples > 0)
-        playedSamples = std::min(queuedSamples, playedSamples + sampleRate / frameRate_);
     if (const ScriptedFrame* frame = FrameAt(flips_)) {
         for (int key : frame->presses)
             ++pressed_[key];
@@ -105,21 +102,4 @@ std::string ScriptedSurface::RequestFile(const std::string&, const std::string&,
     std::string answer = fileAnswers.front();
     fileAnswers.pop_front();
     return answer;
-}
-
-bool ScriptedSurface::QueueSamples(const std::int16_t*, std::size_t count, int rate) {
-    if (!audioDevice)
-        return false;
-    if (queuedSamples == 0)
-        ++soundStarts;
-    sampleRate = rate;
-    queuedSamples += static_cast<std::int64_t>(count);
-    return true;
-}
-
-void ScriptedSurface::StopSamples() {
-    if (queuedSamples > 0)
-        ++soundStops;
-    queuedSamples = 0;
-    playedSamples = 0;
 }
