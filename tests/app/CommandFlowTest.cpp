@@ -23,13 +23,6 @@ const Bytes kKmfSong = {0x4B, 0x4D, 0x46, 0x1A, 0x00, 0x00, 14, 0,    3,    10, 
 
 class CommandFlow : public ::testing::Test {
 protected:
-    void SetUp() override {
-        auto scripted = std::make_unique<ScriptedSurface>();
-        surface = scripted.get();
-        previous = InstallSurface(std::move(scripted));
-    }
-    void TearDown() override { InstallSurface(std::move(previous)); }
-
     struct Result {
         int status = -1;
         std::string out;
@@ -64,8 +57,7 @@ protected:
     }
 
     TempDir dir;
-    ScriptedSurface* surface = nullptr;
-    std::unique_ptr<Surface> previous;
+    ScriptedScreen surface;
 };
 
 // The one-note song gains the twelve timbre writes in the optimizer, which cancels.

@@ -34,13 +34,6 @@ TEST(ImfWriter, RecordsInTimeOrderWithTheChannelsRealRegisters) {
     EXPECT_EQ(ImfBytes(SongWith({{5, 0x43, 0x3F, 0}}), 0), (Bytes{0, 0, 0, 0, 0x4C, 0x3F, 0, 0}));
 }
 
-TEST(ImfWriter, EmptySongInBothLayouts) {
-    TImfSong song;
-    song.InitRead();
-    EXPECT_EQ(ImfBytes(song, 0), (Bytes{0, 0, 0, 0}));
-    EXPECT_EQ(ImfBytes(song, 1), (Bytes{0, 0}));
-}
-
 TEST(ImfWriter, FirstWritesOwnTimeIsDroppedAndDelaysSpanLists) {
     // First write at 40, second at 50: the delay after the first record is 50.
     Bytes bytes =

@@ -31,14 +31,6 @@ TImfSong ReadKmf(const Bytes& file) {
 }
 } // namespace
 
-TEST(KmfWriter, EmptySongIsOneEmptyBlockAtRate560) {
-    TImfSong song;
-    song.InitRead();
-    EXPECT_EQ(KmfBytes(song, 0),
-              (Bytes{0x4B, 0x4D, 0x46, 0x1A, 0x30, 0x02, 0x02, 0x00, 0x00, 0x00}));
-    EXPECT_EQ(KmfBytes(song, 700)[4], 700 & 0xFF);
-}
-
 TEST(KmfWriter, PausesAreSpreadOverBlocksOfAtMost255) {
     // w1 and w2 at 0, w3 at 300.
     TImfSong song = SongWith({{0, 0x01, 0x20, 0}, {1, 0xA0, 0x44, 0}, {2, 0xB0, 0x31, 300}});
@@ -132,18 +124,4 @@ TEST(KmfReader, SizeFieldDecidesWhereReadingStops) {
                   ReadKmf({0x4B, 0x4D, 0x46, 0x1A, 0x30, 0x02, 0x08});
               }),
               "Error reading from stream");
-}
-
-TEST(KmfRate, ReadFromTheHeaderOnly) {
-    TempDir dir;
-    auto file = [&](const std::string& name, const Bytes& bytes) {
-        WriteBytes(dir / name, bytes);
-        return (dir / name).string();
-    };
-    EXPECT_EQ(GetKMFRate(file("a.kmf", {0x4B, 0x4D, 0x46, 0x1A, 0xBC, 0x02, 0, 0})), 700);
-    EXPECT_EQ(GetKMFRate(file("b.kmf", {0x4B, 0x4D, 0x46, 0x1A, 0x00, 0x00, 0, 0})), 560);
-    EXPECT_EQ(GetKMFRate(file("c.kmf", {0x4B, 0x4D, 0x46, 0x1A, 0xBC, 0x02, 0})), 0); // 7 bytes
-    EXPECT_EQ(GetKMFRate(file("d.imf", {0, 0, 0, 0, 0x4B, 0x4D, 0x46, 0x1A})), 0);
-    EXPECT_EQ(GetKMFRate((dir / "missing.kmf").string()), 0);
-    EXPECT_EQ(GetKMFRate(dir.path().string()), 0);
 }

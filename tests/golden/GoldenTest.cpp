@@ -125,15 +125,7 @@ std::string FirstDifference(const std::string& golden, const std::string& log) {
 
 class Golden : public testing::TestWithParam<SongFiles> {
 protected:
-    void SetUp() override {
-        auto surface = std::make_unique<ScriptedSurface>();
-        screen = surface.get();
-        previous = InstallSurface(std::move(surface));
-    }
-    void TearDown() override { InstallSurface(std::move(previous)); }
-
-    ScriptedSurface* screen = nullptr;
-    std::unique_ptr<Surface> previous;
+    ScriptedScreen screen; // collects the notices
 };
 
 LoadedSong Load(const fs::path& file, std::string& printed) {

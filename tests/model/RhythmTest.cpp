@@ -23,8 +23,7 @@ TEST(Rhythm, PercussionConsistencyErrors) {
 }
 
 TEST(Rhythm, CheckRhythmCountsChangesPerTick) {
-    auto previous = InstallSurface(std::make_unique<ScriptedSurface>());
-    auto& surface = static_cast<ScriptedSurface&>(Screen());
+    ScriptedScreen surface;
     TImfSong song;
     for (int t : {0, 0, 5, 5, 5, 9})
         song.channels[0].push_back(MakeInstruction(0xBD, 0, t));
@@ -35,8 +34,7 @@ TEST(Rhythm, CheckRhythmCountsChangesPerTick) {
     single.CheckRhythm();
     TImfSong none;
     none.CheckRhythm();
-    EXPECT_EQ(surface.notices, (std::vector<std::string>{"up to 3 rhythm changes per cycle",
-                                                         "up to 1 rhythm changes per cycle",
-                                                         "up to 0 rhythm changes per cycle"}));
-    InstallSurface(std::move(previous));
+    EXPECT_EQ(surface->notices, (std::vector<std::string>{"up to 3 rhythm changes per cycle",
+                                                          "up to 1 rhythm changes per cycle",
+                                                          "up to 0 rhythm changes per cycle"}));
 }

@@ -83,31 +83,6 @@ TEST(TracksToSong, OverlappingNotesSpreadOverRegularChannelsFirst) {
     EXPECT_EQ(empty.error, "bad track");
 }
 
-TEST(TracksToSong, RhythmSectionsKeepChannelsSixToEightFree) {
-    TInstructionList globals = {MakeInstruction(0xBD, 0x20, 0), MakeInstruction(0xBD, 0x00, 100)};
-    for (int depth : {-1, 0}) {
-        Outcome six = Allocate(Simultaneous(6, 10, 90), globals, 1, depth);
-        EXPECT_EQ(six.printed, kReserveLine) << depth;
-        EXPECT_EQ(ListSizes(six.song),
-                  (std::vector<std::size_t>{2, 14, 14, 14, 14, 14, 14, 0, 0, 0}))
-            << depth;
-        EXPECT_EQ(Allocate(Simultaneous(7, 10, 90), globals, 1, depth).error,
-                  "ERROR: no channel available");
-    }
-
-    // A note on the tick where the mode goes off belongs to the section without rhythm.
-    TTrackList boundary = Simultaneous(5, 90, 200);
-    boundary.push_back(NoteTrack(TimbreFrom(0x10), {{100, 110}}));
-    Outcome atBoundary = Allocate(boundary, globals, 1, -1);
-    EXPECT_EQ(atBoundary.printed, "");
-    EXPECT_EQ(atBoundary.song.channels[7].size(), 14u);
-
-    boundary.back() = NoteTrack(TimbreFrom(0x10), {{99, 110}});
-    Outcome before = Allocate(boundary, globals, 1, -1);
-    EXPECT_EQ(before.printed, kReserveLine);
-    EXPECT_EQ(before.song.channels[1].size(), 14u);
-}
-
 // Three notes: X (timbre A, 0 to 10), Y (A with r20 changed, 5 to 15), Z (7 to 12). Channel 0
 // holds Y's timbre, channel 1 a timbre two fields away from A and three from Y's.
 class LookAhead : public testing::Test {

@@ -10,16 +10,8 @@
 using testsupport::Feed;
 
 namespace {
-// Installs a scripted surface for one test and puts the previous one back afterwards.
 class OptimizePass : public testing::Test {
 protected:
-    void SetUp() override {
-        auto surface = std::make_unique<ScriptedSurface>();
-        scripted = surface.get();
-        previous = InstallSurface(std::move(surface));
-    }
-    void TearDown() override { InstallSurface(std::move(previous)); }
-
     int Run(TImfSong& song, int force, const TrackViewer& viewer = {}) {
         testing::internal::CaptureStdout();
         int result = Optimize(song, 1, -1, 1, static_cast<std::uint8_t>(force), viewer);
@@ -27,8 +19,7 @@ protected:
         return result;
     }
 
-    ScriptedSurface* scripted = nullptr;
-    std::unique_ptr<Surface> previous;
+    ScriptedScreen scripted;
     std::string printed;
 };
 

@@ -5,6 +5,7 @@
 
 #include <deque>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -84,4 +85,23 @@ private:
     std::vector<DrawCall> current_; // draw calls since the last Cls
     std::map<int, int> pressed_;
     std::vector<int> held_;
+};
+
+// A scripted surface installed for the lifetime of the object; the previous surface comes back.
+class ScriptedScreen {
+public:
+    explicit ScriptedScreen(int screenWidth = 1080, int screenHeight = 880) {
+        auto surface = std::make_unique<ScriptedSurface>(screenWidth, screenHeight);
+        surface_ = surface.get();
+        previous_ = InstallSurface(std::move(surface));
+    }
+    ~ScriptedScreen() { InstallSurface(std::move(previous_)); }
+    ScriptedScreen(const ScriptedScreen&) = delete;
+    ScriptedScreen& operator=(const ScriptedScreen&) = delete;
+    ScriptedSurface* operator->() { return surface_; }
+    ScriptedSurface& operator*() { return *surface_; }
+
+private:
+    ScriptedSurface* surface_;
+    std::unique_ptr<Surface> previous_;
 };

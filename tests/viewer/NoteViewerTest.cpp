@@ -13,13 +13,6 @@ namespace {
 // A 1080 x 880 screen gives a 1000 x 800 viewer window: W = 1000, H = 800.
 class NoteViewerTest : public testing::Test {
 protected:
-    void SetUp() override {
-        auto surface = std::make_unique<ScriptedSurface>(1080, 880);
-        screen_ = surface.get();
-        previous_ = InstallSurface(std::move(surface));
-    }
-    void TearDown() override { InstallSurface(std::move(previous_)); }
-
     ScriptedSurface& screen() { return *screen_; }
 
     // Runs one viewer window over the frames; the window closes when they run out.
@@ -30,8 +23,7 @@ protected:
     const std::vector<DrawCall>& Frame(std::size_t index) { return screen().frames.at(index); }
 
 private:
-    ScriptedSurface* screen_ = nullptr;
-    std::unique_ptr<Surface> previous_;
+    ScriptedScreen screen_;
 };
 
 NoteRef MakeNote(std::int32_t start, std::int32_t end, int extras = 0) {
@@ -194,19 +186,11 @@ TEST_F(NoteViewerTest, DifferenceModeHeightsCountChangedRegisters) {
     Run(rows, 1000, {Press(Key::Tab), Press(Key::Escape)});
     ExpectBar(Frame(0), 0, 0, 50); // off: full height
     const auto& frame = Frame(1);
-    auto first = RectAt(frame, 0, -1); // against all-undefined: 12 + 1 = 13 high
-    ASSERT_TRUE(first);
-    EXPECT_EQ(first->height, 13);
-    auto same = RectAt(frame, 100, 5); // no change: 1 high
-    ASSERT_TRUE(same);
-    EXPECT_EQ(same->height, 1);
-    EXPECT_EQ(same->width, 50);
-    auto two = RectAt(frame, 200, 4); // two changes: 3 high at 5 - 3 / 2
-    ASSERT_TRUE(two);
-    EXPECT_EQ(two->height, 3);
-    auto next = RectAt(frame, 0, 14); // the next row starts against all-undefined again
-    ASSERT_TRUE(next);
-    EXPECT_EQ(next->height, 13);
+    auto height = [&](float x, float y) { return RectAt(frame, x, y).value_or(DrawCall{}).height; };
+    EXPECT_EQ(height(0, -1), 13); // against all-undefined: 12 + 1 high
+    EXPECT_EQ(height(100, 5), 1); // no change
+    EXPECT_EQ(height(200, 4), 3); // two changes: 3 high at 5 - 3 / 2
+    EXPECT_EQ(height(0, 14), 13); // the next row starts against all-undefined again
 }
 
 TEST_F(NoteViewerTest, F1CountsZeroLengthNotesOfAllRows) {
