@@ -47,6 +47,26 @@ TEST(RenderTest, NotesStartOnTheirTickWithoutDrift) {
     EXPECT_GE(FirstSound(late), std::size_t(20 * kRate));
 }
 
+TEST(RenderTest, WaveformsNeedTheWaveformSelectEnable) {
+    // Like the OPL2, the chip plays sines until bit 5 of register 0x01 allows other waveforms;
+    // a waveform written before the enable takes effect once it is set.
+    std::vector<TimedWrite> plain = notestream::Note(0, 560);
+    std::vector<TimedWrite> halfSine = plain;
+    halfSine.insert(halfSine.begin(), {0, 0xE3, 0x01});
+    EXPECT_EQ(RenderWrites(halfSine, 560), RenderWrites(plain, 560));
+
+    std::vector<TimedWrite> enabled = halfSine;
+    enabled.insert(enabled.end() - 1, {280, 0x01, 0x20});
+    SampleBuffer before = RenderWrites(plain, 560), after = RenderWrites(enabled, 560);
+    auto middle = before.begin() + kRate / 2;
+    EXPECT_TRUE(std::equal(before.begin(), middle, after.begin()));
+    EXPECT_FALSE(std::equal(middle, before.end(), after.begin() + kRate / 2));
+    auto [low, high] = std::minmax_element(after.begin() + kRate / 2 + 10, after.begin() + kRate);
+    EXPECT_LT(std::min(-*low, int(*high)), 64) << "a half sine swings to one side only";
+    auto [plainLow, plainHigh] = std::minmax_element(middle + 10, before.begin() + kRate);
+    EXPECT_GT(std::min(-*plainLow, int(*plainHigh)), 3000);
+}
+
 TEST(RenderTest, TickRateComesFromOptionThenKmfThenExtension) {
     EXPECT_EQ(ChooseTickRate(1000, 280, "a.wlf"), 1000);
     EXPECT_EQ(ChooseTickRate(0, 280, "a.wlf"), 280);

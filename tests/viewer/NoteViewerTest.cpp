@@ -172,6 +172,24 @@ TEST_F(NoteViewerTest, DownStopsOnceTheLastRowIsVisible) {
     ExpectBar(Frame(13), 70, 0, 100); // Up
 }
 
+TEST_F(NoteViewerTest, InfoBoxFollowsTheHoveredNoteAndStaysInside) {
+    // Length 1000: T = 1. The box stands 16 pixels right of the pointer, moved inside near the
+    // right edge; the bottom edge of a bar is outside it.
+    TNoteRows rows{{MakeNote(200, 290)}, {MakeNote(0, 1000)}};
+    Run(rows, 1000, {Pointer(250, 5), Pointer(250, 10), Pointer(900, 20), Press(Key::Escape)});
+    auto starts = [&](std::size_t frame) {
+        std::string texts;
+        for (const DrawCall& c : Frame(frame))
+            texts += c.kind == DrawCall::Kind::String && c.text.starts_with("start") ? c.text : "";
+        return texts;
+    };
+    EXPECT_TRUE(RectAt(Frame(0), 266, 5));
+    EXPECT_EQ(starts(0), "start: 200");
+    EXPECT_EQ(starts(1), "");
+    EXPECT_TRUE(RectAt(Frame(2), 850, 20));
+    EXPECT_EQ(starts(2), "start: 0");
+}
+
 TEST_F(NoteViewerTest, DifferenceModeHeightsCountChangedRegisters) {
     TTimbre plain; // all twelve fields 0: every one defined
     TTimbre changed = plain;

@@ -1,0 +1,37 @@
+// Rendering a song piece by piece, from its start or from a later tick.
+#include "SongStream.h"
+#include "NoteStream.h"
+#include "SongRender.h"
+
+#include "Opl2Chip.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+// Made piece by piece, in pieces of any size, the stream is the render sample for sample.
+TEST(SongStream, PiecesMakeTheWholeRender) {
+    std::vector<TimedWrite> writes = notestream::Note(56, 280);
+    SampleBuffer whole = RenderWrites(writes, 560);
+    SongStream stream(writes, 560);
+    SampleBuffer pieces;
+    for (std::int64_t end = 1; stream.Position() < std::int64_t(whole.size()); end = end * 3 + 7)
+        stream.RenderUntil(pieces, std::min<std::int64_t>(end, whole.size()));
+    EXPECT_TRUE(pieces == whole);
+}
+
+// Started at a later tick, the stream begins at that tick's first sample with the settings the
+// song has there: a note keyed on before it sounds at once, the silence before it is skipped.
+TEST(SongStream, StartsAtALaterTickWithTheSongsSettings) {
+    std::vector<TimedWrite> writes = notestream::Note(56, 1120);
+    SongStream stream(writes, 560, 560);
+    EXPECT_EQ(stream.StartSample(), SampleOfTick(560, 560));
+    EXPECT_EQ(stream.Position(), stream.StartSample());
+    SampleBuffer samples;
+    stream.RenderUntil(samples, stream.StartSample() + Opl2Chip::kSampleRate / 10);
+    ASSERT_EQ(samples.size(), std::size_t(Opl2Chip::kSampleRate / 10));
+    auto loudest = std::max_element(samples.begin(), samples.end(),
+                                    [](int a, int b) { return std::abs(a) < std::abs(b); });
+    EXPECT_GT(std::abs(int(*loudest)), 1000) << "the note sounds";
+}
