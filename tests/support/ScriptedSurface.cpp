@@ -2,7 +2,8 @@
 
 #include <algorithm>
 
-void ScriptedSurface::OpenWindow(int width, int height, int) {
+void ScriptedSurface::OpenWindow(int width, int height, int rate) {
+    frameRate = rate;
     width_ = width;
     height_ = height;
     red_ = green_ = blue_ = 255;
@@ -44,6 +45,8 @@ const ScriptedFrame* ScriptedSurface::FrameAt(std::size_t index) const {
 
 void ScriptedSurface::Flip() {
     frames.push_back(current_);
+    if (frameRate > 0)
+        playedSamples = std::min(queuedSamples, playedSamples + sampleRate / frameRate);
     if (const ScriptedFrame* frame = FrameAt(flips_)) {
         for (int key : frame->presses)
             ++pressed_[key];
@@ -102,4 +105,10 @@ std::string ScriptedSurface::RequestFile(const std::string&, const std::string&,
     std::string answer = fileAnswers.front();
     fileAnswers.pop_front();
     return answer;
+}
+
+bool ScriptedSurface::QueueSamples(const std::int16_t*, std::size_t count, int rate) {
+    sampleRate = rate;
+    queuedSamples += static_cast<std::int64_t>(count);
+    return true;
 }

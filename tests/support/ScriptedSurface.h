@@ -46,6 +46,8 @@ public:
     int windowsOpened = 0;
     int windowsClosed = 0;
     int clearKeysCalls = 0;
+    int frameRate = 0, sampleRate = 0;
+    std::int64_t queuedSamples = 0, playedSamples = 0;
 
     void SetTitle(const std::string& text) override { title = text; }
     int ScreenWidth() override { return screenWidth_; }
@@ -68,10 +70,10 @@ public:
     void Notify(const std::string& text, int) override { notices.push_back(text); }
     std::string RequestFile(const std::string& title, const std::string& filter, int save,
                             const std::string& startPath) override;
-    // No sound device: playback in a viewer stays silent.
-    bool QueueSamples(const std::int16_t*, std::size_t, int) override { return false; }
-    std::int64_t PlayedSamples() override { return 0; }
-    void StopSamples() override {}
+    // A sound device that hears a frame's worth of the queued samples at each Flip.
+    bool QueueSamples(const std::int16_t*, std::size_t count, int rate) override;
+    std::int64_t PlayedSamples() override { return playedSamples; }
+    void StopSamples() override { queuedSamples = playedSamples = 0; }
 
 private:
     const ScriptedFrame* FrameAt(std::size_t index) const;

@@ -2,6 +2,7 @@
 #include "ImfError.h"
 #include "Keys.h"
 #include "ScriptedSurface.h"
+#include "SongFeed.h"
 
 #include <gtest/gtest.h>
 
@@ -188,6 +189,33 @@ TEST_F(NoteViewerTest, InfoBoxFollowsTheHoveredNoteAndStaysInside) {
     EXPECT_EQ(starts(1), "");
     EXPECT_TRUE(RectAt(Frame(2), 850, 20));
     EXPECT_EQ(starts(2), "start: 0");
+}
+
+TEST_F(NoteViewerTest, SpacePlaysWithALineThatTheWindowFollows) {
+    TImfSong song; // one note on channel 0 from tick 0 to 5600: ten seconds at 560 a second
+    testsupport::Feed(song, {{0xA0, 0x44}, {0xB0, 0x32, 5600}, {0xB0, 0x12}});
+    std::vector<ScriptedFrame> frames(220);
+    frames[0] = frames[1] = frames[2] = Press(Key::KeypadPlus); // one tick per pixel
+    frames[3] = frames[200] = Press(Key::Space);
+    screen().scripts.push_back(frames);
+    View(song, 560);
+    auto line = [&](std::size_t frame) { // the x of the green playback line, or -1
+        for (const DrawCall& c : Frame(frame))
+            if (c.kind == DrawCall::Kind::Rect && c.y == 0 && c.height == 784 && c.green == 255)
+                return c.x;
+        return -1.0f;
+    };
+    EXPECT_EQ(screen().frameRate, 60);
+    EXPECT_EQ(line(3), -1);
+    EXPECT_EQ(line(4), 0);         // from the window's start tick
+    EXPECT_NEAR(line(64), 560, 2); // 60 frames hear one second
+    std::size_t followed = 4;      // past the right edge the window starts at the tick being heard
+    while (followed < 200 && StartTick(Frame(followed)) == "0")
+        ++followed;
+    EXPECT_GT(followed, 100u);
+    EXPECT_LT(followed, 115u);
+    EXPECT_EQ(line(followed), 0);
+    EXPECT_EQ(line(201), -1); // Space stops
 }
 
 TEST_F(NoteViewerTest, DifferenceModeHeightsCountChangedRegisters) {
