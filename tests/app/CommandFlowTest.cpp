@@ -123,14 +123,3 @@ TEST_F(CommandFlow, CancelledDialogEndsSilentlyWithStatus0) {
     EXPECT_EQ(surface->title, "Quillfen's IMF Processor (Alpha Version 0.001)");
     EXPECT_TRUE(Files().empty());
 }
-
-TEST_F(CommandFlow, OutputThatCannotBeWrittenRaisesWithStatus255) {
-    WriteBytes(dir / "song.imf", kImfSong);
-    // A folder stands where the output file would go.
-    std::filesystem::create_directory(dir / "song_optimized.imf");
-    Result run = Run({(dir / "song.imf").string()});
-    EXPECT_EQ(run.status, 255);
-    EXPECT_EQ(run.error, "ERROR: cannot write file: " + (dir / "song_optimized.imf").string());
-    EXPECT_EQ(run.out, kReport);
-    EXPECT_EQ(Files(), (std::vector<std::string>{"song.imf", "song_optimized.imf"}));
-}

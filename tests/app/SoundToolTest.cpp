@@ -52,15 +52,6 @@ TEST(SoundTool, RenderWritesTheWholeSongAsWav) {
               0);
     EXPECT_EQ(ReadBytes(dir / "fast.wav").size(),
               44 + 2 * (Opl2Chip::kSampleRate / 2 + 2 * Opl2Chip::kSampleRate));
-
-    EXPECT_EQ(
-        Imftool({"render", (dir / "note.imf").string(), (dir / "x.wav").string(), "--rate", "0"})
-            .status,
-        2);
-    ProgramRun unwritable =
-        Imftool({"render", (dir / "note.imf").string(), (dir / "none" / "x.wav").string()});
-    EXPECT_EQ(unwritable.status, 255);
-    EXPECT_EQ(unwritable.err, "ERROR: cannot write file: " + (dir / "none" / "x.wav").string());
 }
 
 TEST(SoundTool, CompareTellsTheSameSoundFromAnother) {
