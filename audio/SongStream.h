@@ -24,7 +24,6 @@ public:
     std::int64_t Position() const { return position_; }
     // The first sample of the start tick.
     std::int64_t StartSample() const { return startSample_; }
-    int TickRate() const { return tickRate_; }
 
 private:
     const std::vector<TimedWrite>& writes_;

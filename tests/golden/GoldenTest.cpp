@@ -2,7 +2,8 @@
 // IMF layouts and as KMF and read back, what each optimisation mode reports and saves (and, for
 // short songs, every write the default mode saves), the length kept, and the faithful copy
 // rendering sample for sample as the input. After an intended change of behaviour rewrite the
-// logs, then review their diff:  IMF_UPDATE_GOLDEN=1 build/tests/golden/golden_tests
+// logs with scripts/update-golden.sh (IMF_UPDATE_GOLDEN=1 build/tests/golden_tests), then review
+// their diff.
 #include "ImfError.h"
 #include "ImfFile.h"
 #include "KmfFile.h"
