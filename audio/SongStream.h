@@ -32,7 +32,6 @@ public:
     std::int64_t Position() const { return position_; }
     // The first sample of the start tick.
     std::int64_t StartSample() const { return startSample_; }
-    int TickRate() const { return tickRate_; }
 
 private:
     void Write(std::uint8_t reg, std::uint8_t val);

@@ -11,7 +11,7 @@
 #include <string>
 
 namespace {
-// This system's own pairing of key-on bits with channels and operators.
+// The channel and operator that each percussion key-on bit of 0xBD sounds (bits 4 to 0).
 constexpr int kSlotChannel[5] = {6, 6, 7, 7, 8};
 constexpr int kSlotOperator[5] = {1, 2, 1, 2, 0}; // 0: both operators
 

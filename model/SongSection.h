@@ -21,7 +21,6 @@ public:
     explicit TSongSectionChain(const TInstructionList& globals);
 
     TSongSection* First() { return &sections_.front(); }
-    std::size_t Count() const { return sections_.size(); }
 
 private:
     std::deque<TSongSection> sections_;

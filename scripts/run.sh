@@ -3,6 +3,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
-scripts/build.sh build -DIMF_WITH_TESTS=OFF -DIMF_WITH_BENCH=OFF
+scripts/build.sh build-run -DIMF_WITH_TESTS=OFF -DIMF_WITH_BENCH=OFF
 song=${1:-demo/demo.imf}
-exec build/app/imfproc "$song"
+exec build-run/app/imfproc "$song"

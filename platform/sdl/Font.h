@@ -13,15 +13,3 @@ constexpr int FontGlyphCount = 96; // characters 32..127
 using FontGlyph = std::array<std::uint8_t, FontCellHeight>;
 
 extern const std::array<FontGlyph, FontGlyphCount> FontGlyphs;
-
-// The glyph of a character; characters outside 32..127 show as '?'.
-inline const FontGlyph& GlyphOf(char c) {
-    const int code = static_cast<unsigned char>(c);
-    if (code < FontFirstChar || code >= FontFirstChar + FontGlyphCount)
-        return FontGlyphs['?' - FontFirstChar];
-    return FontGlyphs[code - FontFirstChar];
-}
-
-inline bool GlyphPixel(char c, int x, int y) {
-    return (GlyphOf(c)[y] & (0x80 >> x)) != 0;
-}

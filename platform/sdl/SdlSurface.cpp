@@ -223,7 +223,7 @@ void SdlSurface::ProcessEvents() {
                 held_.clear(); // key releases go to the window that has the focus
             break;
         case SDL_KEYDOWN:
-            // Auto-repeat counts as presses, as held keys do in the window system's own input.
+            // Auto-repeat counts as presses: a held key keeps scrolling the viewer.
             if (const int key = VirtualKeyFromSdl(event.key.keysym.sym)) {
                 ++presses_[key];
                 held_.insert(key);

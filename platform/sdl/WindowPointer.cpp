@@ -1,4 +1,4 @@
-// Kept apart from the surface: Xlib's names (Screen, Window, ...) clash with the system's own.
+// Kept apart from the surface: Xlib's names (Screen, Window, ...) clash with ours.
 #include "WindowPointer.h"
 
 #include <SDL.h>

@@ -1,12 +1,18 @@
+#include "FileBytes.h"
 #include "FormatsTestSupport.h"
 #include "ImfFile.h"
+#include "KmfFile.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
-using testsupport::DecodeImf;
+#include <sys/stat.h>
+
 using testsupport::MessageOf;
+using testsupport::ReadBytes;
 using testsupport::SongWith;
+using testsupport::TempDir;
+using testsupport::WriteBytes;
 using Bytes = std::vector<std::uint8_t>;
 
 namespace {
@@ -26,13 +32,6 @@ TEST(ImfWriter, RecordsInTimeOrderWithTheChannelsRealRegisters) {
                                               0x00, 0xB0, 0x11, 0x00, 0x00}));
     // Operator registers: channel 4's second operator of neutral 0x43 is 0x4C.
     EXPECT_EQ(ImfBytes(SongWith({{5, 0x43, 0x3F, 0}}), 0), (Bytes{0, 0, 0, 0, 0x4C, 0x3F, 0, 0}));
-}
-
-TEST(ImfWriter, EmptySongInBothLayouts) {
-    TImfSong song;
-    song.InitRead();
-    EXPECT_EQ(ImfBytes(song, 0), (Bytes{0, 0, 0, 0}));
-    EXPECT_EQ(ImfBytes(song, 1), (Bytes{0, 0}));
 }
 
 TEST(ImfWriter, FirstWritesOwnTimeIsDroppedAndDelaysSpanLists) {
@@ -63,26 +62,10 @@ TEST(ImfWriter, LongGapsAreBridgedWithPaddingRecords) {
                                         0xFF, 0xFF, 0, 0, 0xFF, 0xFF, 0x08, 0x41, 0,    0}));
 }
 
-TEST(ImfWriter, LengthWordTooLargeFallsBackToHeaderless) {
-    // 16383 writes fill 65532 bytes: the last length that fits the word.
-    TImfSong song;
-    song.InitRead();
-    for (int i = 0; i < 16383; ++i)
-        song.channels[0].push_back(MakeInstruction(0x08, static_cast<std::uint8_t>(i), i));
-    Bytes bytes = ImfBytes(song, 1);
-    ASSERT_EQ(bytes.size(), 2u + 65532u);
-    EXPECT_EQ(bytes[0] | bytes[1] << 8, 65532);
-    song.channels[0].push_back(MakeInstruction(0x08, 0, 16383));
-    bytes = ImfBytes(song, 1);
-    ASSERT_EQ(bytes.size(), 4u + 65536u);
-    EXPECT_EQ(Bytes(bytes.begin(), bytes.begin() + 6), (Bytes{0, 0, 0, 0, 0x08, 0x00}));
-}
-
 TEST(ImfWriter, SongKeepsItsLengthAfterTheLastWrite) {
     // Last write at 10, song length 300: the last record waits 290.
     TImfSong song = SongWith({{0, 0x01, 0x20, 0}, {1, 0xB0, 0x11, 10}}, 300);
     EXPECT_EQ(ImfBytes(song, 0), (Bytes{0, 0, 0, 0, 0x01, 0x20, 10, 0, 0xB0, 0x11, 0x22, 0x01}));
-    EXPECT_EQ(DecodeImf(ImfBytes(song, 1), true).length, 300);
     // A length shorter than the last write's time changes nothing.
     song.globaltime = 4;
     EXPECT_EQ(ImfBytes(song, 0), (Bytes{0, 0, 0, 0, 0x01, 0x20, 10, 0, 0xB0, 0x11, 0, 0}));
@@ -90,5 +73,34 @@ TEST(ImfWriter, SongKeepsItsLengthAfterTheLastWrite) {
     song.globaltime = 10 + 65535 + 7;
     EXPECT_EQ(ImfBytes(song, 1),
               (Bytes{12, 0, 0x01, 0x20, 10, 0, 0xB0, 0x11, 0xFF, 0xFF, 0, 0, 7, 0}));
-    EXPECT_EQ(DecodeImf(ImfBytes(song, 0), false).length, song.globaltime);
+}
+
+TEST(FileWriting, ReplacingLeavesNoTemporaryFileAndKeepsPermissions) {
+    TempDir dir;
+    std::string path = (dir / "song.imf").string();
+    WriteBytes(path, {9, 9, 9, 9, 9, 9, 9, 9});
+    ::chmod(path.c_str(), 0640);
+    WriteFileReplacing(path, std::vector<std::uint8_t>{1, 2});
+    EXPECT_EQ(ReadBytes(path), (Bytes{1, 2}));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+    struct stat info {};
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
+}
+
+TEST(FileWriting, FailedSavesRaiseAndLeaveTheFolderAsItWas) {
+    TempDir dir;
+    TImfSong song = SongWith({{0, 0x01, 0x20, 0}});
+    std::string lost = (dir / "no-such-folder" / "out.imf").string();
+    EXPECT_EQ(MessageOf([&] { SaveImf(song, lost, 0); }), "ERROR: cannot write file: " + lost);
+    std::filesystem::create_directory(dir / "taken.kmf"); // a folder where the file should go
+    std::string taken = (dir / "taken.kmf").string();
+    EXPECT_EQ(MessageOf([&] { SaveKMF(song, taken, 560); }), "ERROR: cannot write file: " + taken);
+    // An error while the song is turned into records: the existing file stays whole.
+    std::string kept = (dir / "kept.imf").string();
+    WriteBytes(kept, {1, 2, 3, 4});
+    song.channels[0].push_back(MakeInstruction(0x08, 0x00, -5));
+    EXPECT_EQ(MessageOf([&] { SaveImf(song, kept, 0); }), "ERROR: impossible delay value: -5");
+    EXPECT_EQ(ReadBytes(kept), (Bytes{1, 2, 3, 4}));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
 }

@@ -1,10 +1,8 @@
 #include "WriteOrder.h"
 #include "FormatsTestSupport.h"
-#include "SongFeed.h"
 
 #include <gtest/gtest.h>
 
-using testsupport::Feed;
 using testsupport::SongWith;
 
 namespace {
@@ -26,26 +24,4 @@ TEST(WriteOrder, TiesGoToTheLowerListUnlessBothWritesCameFromTheInput) {
     // A generated write against an input write: list order; earlier times always first.
     EXPECT_EQ(Order(SongWith({{0, 0x08, 1, 4, 0}, {3, 0xA0, 2, 4, 5}, {4, 0xA0, 3, 2, 7}})),
               (std::vector<std::array<int, 3>>{{2, 0xA3, 3}, {4, 0x08, 1}, {4, 0xA2, 2}}));
-}
-
-TEST(WriteOrder, ValuesWrittenAfterRhythmModeSwitchesOnWin) {
-    // Channel 7's frequency written before and after the switch in one tick: the channel list
-    // holds the old value, list 0 the new one (and a copy of the old one made at the switch).
-    TImfSong song;
-    Feed(song, {{0xA0, 0x55}, {0xA7, 0x10}, {0xBD, 0x20}, {0xA7, 0x20, 3}});
-    std::vector<std::array<int, 3>> order = Order(song);
-    int last = -1;
-    for (const auto& write : order) {
-        if (write[1] == 0xA7)
-            last = write[2];
-    }
-    EXPECT_EQ(last, 0x20);
-    // The input's own order is kept: the old value, the switch, the new value.
-    std::vector<std::array<int, 3>> input;
-    for (const auto& write : order) {
-        if (write[1] == 0xBD || write[2] == 0x20 || write[2] == 0x10)
-            input.push_back(write);
-    }
-    EXPECT_EQ(input, (std::vector<std::array<int, 3>>{
-                         {0, 0xA7, 0x10}, {0, 0xA7, 0x10}, {0, 0xBD, 0x20}, {0, 0xA7, 0x20}}));
 }

@@ -53,34 +53,6 @@ TTimbre WithFields(TTimbre timbre, std::initializer_list<std::uint16_t TTimbre::
 }
 } // namespace
 
-TEST(TracksToSong, TwoTracksOfThirtyWritesAndTheObjectsMove) {
-    const TTimbre a = TimbreFrom(0x10), b = TimbreFrom(0x40);
-    TTrackList tracks = {NoteTrack(a, {{0, 10}, {20, 30}}), NoteTrack(b, {{5, 15}})};
-    TInstructionList globals = {MakeInstruction(0x01, 0x20, 0), MakeInstruction(0x08, 0, 3)};
-    TInstructionList firstTrack = tracks[0]->instructions;
-
-    Outcome out = Allocate(tracks, globals, 1, -1);
-    ASSERT_EQ(out.error, "");
-    EXPECT_EQ(out.printed, "");
-    EXPECT_EQ(ListSizes(out.song), (std::vector<std::size_t>{2, 0, 16, 14, 0, 0, 0, 0, 0, 0}));
-    EXPECT_EQ(out.song.channels[0], globals); // a copy holding the same objects
-
-    // Channel 1 got the first note whole and only the key writes of the second.
-    const TInstructionList& one = out.song.channels[2];
-    for (std::size_t i = 0; i < 14; ++i)
-        EXPECT_EQ(one[i].get(), firstTrack[i].get());
-    EXPECT_EQ(one[14].get(), firstTrack[26].get());
-    EXPECT_EQ(one[15].get(), firstTrack[27].get());
-    EXPECT_EQ(one[14]->globaltime, 20);
-
-    // The input tracks are as they were.
-    EXPECT_EQ(tracks[0]->instructions, firstTrack);
-    EXPECT_EQ(tracks[0]->timbre, a);
-    EXPECT_EQ(tracks[0]->globaltime, 30);
-    EXPECT_EQ(tracks[1]->instructions.size(), 14u);
-    EXPECT_EQ(globals.size(), 2u);
-}
-
 TEST(TracksToSong, OverlappingNotesSpreadOverRegularChannelsFirst) {
     Outcome three =
         Allocate({NoteTrack(TimbreFrom(1), {{0, 30}}), NoteTrack(TimbreFrom(1), {{5, 35}}),
@@ -109,74 +81,6 @@ TEST(TracksToSong, OverlappingNotesSpreadOverRegularChannelsFirst) {
 
     Outcome empty = Allocate({std::make_shared<TTrack>()}, {}, 1, -1);
     EXPECT_EQ(empty.error, "bad track");
-}
-
-TEST(TracksToSong, ANoteMayStartWhenTheChannelFrees) {
-    // A track's first note is weighed against an all-zero timbre: this one costs nothing.
-    Outcome out =
-        Allocate({NoteTrack(TTimbre(), {{0, 10}}), NoteTrack(TTimbre(), {{10, 20}})}, {}, 1, -1);
-    EXPECT_EQ(ListSizes(out.song), (std::vector<std::size_t>{0, 0, 16, 0, 0, 0, 0, 0, 0, 0}));
-}
-
-TEST(TracksToSong, RhythmSectionsKeepChannelsSixToEightFree) {
-    TInstructionList globals = {MakeInstruction(0xBD, 0x20, 0), MakeInstruction(0xBD, 0x00, 100)};
-    for (int depth : {-1, 0}) {
-        Outcome six = Allocate(Simultaneous(6, 10, 90), globals, 1, depth);
-        EXPECT_EQ(six.printed, kReserveLine) << depth;
-        EXPECT_EQ(ListSizes(six.song),
-                  (std::vector<std::size_t>{2, 14, 14, 14, 14, 14, 14, 0, 0, 0}))
-            << depth;
-        EXPECT_EQ(Allocate(Simultaneous(7, 10, 90), globals, 1, depth).error,
-                  "ERROR: no channel available");
-    }
-
-    // A note on the tick where the mode goes off belongs to the section without rhythm.
-    TTrackList boundary = Simultaneous(5, 90, 200);
-    boundary.push_back(NoteTrack(TimbreFrom(0x10), {{100, 110}}));
-    Outcome atBoundary = Allocate(boundary, globals, 1, -1);
-    EXPECT_EQ(atBoundary.printed, "");
-    EXPECT_EQ(atBoundary.song.channels[7].size(), 14u);
-
-    boundary.back() = NoteTrack(TimbreFrom(0x10), {{99, 110}});
-    Outcome before = Allocate(boundary, globals, 1, -1);
-    EXPECT_EQ(before.printed, kReserveLine);
-    EXPECT_EQ(before.song.channels[1].size(), 14u);
-}
-
-TEST(TracksToSong, ANoteThatNeverEndsKeepsItsChannel) {
-    auto open = std::make_shared<TTrack>();
-    open->ApplyTimbre(TTimbre(), 0);
-    open->AddInstruction(0xB0, 0x31, 0);
-    open->AddInstruction(0xA0, 0x40, 5);
-    Outcome out = Allocate({open, NoteTrack(TTimbre(), {{10, 20}})}, {}, 0, -1);
-    EXPECT_EQ(out.error, "");
-    EXPECT_EQ(ListSizes(out.song), (std::vector<std::size_t>{0, 14, 14, 0, 0, 0, 0, 0, 0, 0}));
-}
-
-TEST(SendNote, SendsOnlyWhatTheChannelLacksAndEveryKeyWrite) {
-    const TTimbre a = TimbreFrom(0x10);
-    TTrackList tracks = {NoteTrack(a, {{0, 10}, {20, 30}})};
-    TTrack& track = *tracks[0];
-    track.instructions.insert(track.instructions.begin() + 13, MakeInstruction(0x20, 0x10, 5));
-    track.instructions.insert(track.instructions.begin() + 14, MakeInstruction(0xB0, 0x31, 6));
-    ReadyForAllocation(track);
-
-    TTimbre channel = WithFields(a, {&TTimbre::r40});
-    std::int32_t free = 0;
-    TInstructionList out;
-    EXPECT_EQ(SendNote(track, &out, channel, free), 4); // 0x40, key-on, re-key, key-off
-    ASSERT_EQ(out.size(), 4u);
-    EXPECT_EQ(out[0]->reg, 0x40);
-    EXPECT_EQ(out[2]->globaltime, 6);
-    EXPECT_EQ(channel, a);
-    EXPECT_EQ(free, 10);
-    EXPECT_EQ(track.globaltime, 20); // waiting for its next note
-    EXPECT_EQ(track.timbre, a);
-
-    TTimbre same = a;
-    EXPECT_EQ(SendNote(track, nullptr, same, free), 2);
-    EXPECT_EQ(free, 30);
-    EXPECT_TRUE(track.instructions.empty());
 }
 
 // Three notes: X (timbre A, 0 to 10), Y (A with r20 changed, 5 to 15), Z (7 to 12). Channel 0

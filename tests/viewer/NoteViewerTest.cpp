@@ -2,6 +2,7 @@
 #include "ImfError.h"
 #include "Keys.h"
 #include "ScriptedSurface.h"
+#include "SongFeed.h"
 
 #include <gtest/gtest.h>
 
@@ -13,13 +14,6 @@ namespace {
 // A 1080 x 880 screen gives a 1000 x 800 viewer window: W = 1000, H = 800.
 class NoteViewerTest : public testing::Test {
 protected:
-    void SetUp() override {
-        auto surface = std::make_unique<ScriptedSurface>(1080, 880);
-        screen_ = surface.get();
-        previous_ = InstallSurface(std::move(surface));
-    }
-    void TearDown() override { InstallSurface(std::move(previous_)); }
-
     ScriptedSurface& screen() { return *screen_; }
 
     // Runs one viewer window over the frames; the window closes when they run out.
@@ -30,8 +24,7 @@ protected:
     const std::vector<DrawCall>& Frame(std::size_t index) { return screen().frames.at(index); }
 
 private:
-    ScriptedSurface* screen_ = nullptr;
-    std::unique_ptr<Surface> previous_;
+    ScriptedScreen screen_;
 };
 
 NoteRef MakeNote(std::int32_t start, std::int32_t end, int extras = 0) {
@@ -48,14 +41,6 @@ std::vector<DrawCall> Rects(const std::vector<DrawCall>& frame) {
     std::copy_if(frame.begin(), frame.end(), std::back_inserter(rects),
                  [](const DrawCall& c) { return c.kind == DrawCall::Kind::Rect; });
     return rects;
-}
-
-std::vector<std::string> Texts(const std::vector<DrawCall>& frame) {
-    std::vector<std::string> texts;
-    for (const DrawCall& c : frame)
-        if (c.kind == DrawCall::Kind::String)
-            texts.push_back(c.text);
-    return texts;
 }
 
 // The start tick S as drawn at the bottom of the window.
@@ -125,20 +110,6 @@ TEST_F(NoteViewerTest, FrameDrawsBarsMarkersAndStartTick) {
     EXPECT_EQ(Rects(frame).size(), 10u);
 }
 
-TEST_F(NoteViewerTest, TicksLeftOfTheWindowTruncateTowardsZero) {
-    TNoteRows rows{{MakeNote(0, 100), MakeNote(-20, -13), MakeNote(200, 300)}};
-    TViewerState state = InitialViewerState(1000, 800, rows.size(), 4800);
-    state.start = 12;
-    screen().OpenWindow(1000, 800, 60);
-    DrawNoteFrame(rows, state, -1000, -1000);
-    screen().Flip();
-    const auto& frame = Frame(0);
-    ExpectBar(frame, -2, 0, 19); // (0 - 12) / 5 = -2.4 -> -2; (100 - 12) / 5 = 17
-    ExpectBar(frame, 37, 0, 20);
-    EXPECT_EQ(Rects(frame).size(), 4u); // the note ending left of the window is not drawn
-    EXPECT_EQ(StartTick(frame), "12");
-}
-
 TEST_F(NoteViewerTest, ScrollingAndZoomingLimits) {
     TNoteRows rows{{MakeNote(0, 100)}};
     // A song shorter than the window: T = 1 and L < 0, so Right and End leave S at 0.
@@ -202,64 +173,49 @@ TEST_F(NoteViewerTest, DownStopsOnceTheLastRowIsVisible) {
     ExpectBar(Frame(13), 70, 0, 100); // Up
 }
 
-TEST_F(NoteViewerTest, InfoBoxOfTheHoveredNote) {
-    auto note = MakeNote(200, 290);
-    note->timbre.InitUndefined();
-    note->timbre.r20 = 0x01;
-    note->timbre.r23 = 0x1F2; // only the low byte shows
-    note->timbre.r40 = 0x3F;
-    note->timbre.rA0 = 0x57;
-    note->timbre.rE3 = 0x03;
-    note->startval = 0x31;
-    note->endval = 0x11;
-    for (int i = 0; i < 10; ++i)
-        note->extras.push_back(MakeInstruction(0xA0, static_cast<std::uint8_t>(0x60 + i), 205 + i));
-    auto point = MakeNote(400, 400);
-    TNoteRows rows{{note, point}, {MakeNote(0, 1000)}};
-    rows.resize(49);
-    rows.push_back({MakeNote(0, 1000)}); // row 49 at y = 735
-    // Length 1000: T = 1. Hovering happens during the frame; the box follows the pointer and is
-    // moved inside near the right and bottom edges.
-    Run(rows, 1000,
-        {Pointer(250, 5), Pointer(250, 10), Pointer(900, 20), Pointer(900, 740), Pointer(400, 2),
-         Pointer(401, 2), Pointer(399, 9), Press(Key::Escape)});
-
-    const auto& frame = Frame(0);
-    auto box = RectAt(frame, 266, 5);
-    ASSERT_TRUE(box);
-    ExpectRect(*box, 150, 300, 85, 85, 85);
-    std::vector<std::string> expected{"0",           "start: 200",     "end:   290 90",
-                                      "20-01 23-F2", "40-3F 43-00",    "60-00 63-00",
-                                      "80-00 83-00", "A0-57 B0-31/11", "C0-00",
-                                      "E0-00 E3-03", "extras: 10"};
-    for (int i = 0; i < 10; ++i)
-        expected.push_back("A0-6" + std::to_string(i) + " " + std::to_string(5 + i));
-    EXPECT_EQ(Texts(frame), expected);
-    for (const DrawCall& c : frame) {
-        if (c.kind != DrawCall::Kind::String || c.text == "0")
-            continue;
-        EXPECT_EQ(c.red + c.green + c.blue, 3 * 255) << c.text;
-    }
-    auto line = std::find_if(frame.begin(), frame.end(),
-                             [](const DrawCall& c) { return c.text == "end:   290 90"; });
-    EXPECT_EQ(line->x, 266);
-    EXPECT_EQ(line->y, 21);
-    auto extra = std::find_if(frame.begin(), frame.end(),
-                              [](const DrawCall& c) { return c.text == "A0-69 14"; });
-    EXPECT_EQ(extra->x, 274);
-    EXPECT_EQ(extra->y, 5 + 160 + 9 * 16); // the last extras run on below the box
-
-    // The bottom edge of the bar is outside: no hovered note, only the start tick.
-    EXPECT_EQ(Texts(Frame(1)), std::vector<std::string>{"0"});
-    // Near the right edge the box moves to x = 1000 - 150, near the bottom to y = 800 - 300.
+TEST_F(NoteViewerTest, InfoBoxFollowsTheHoveredNoteAndStaysInside) {
+    // Length 1000: T = 1. The box stands 16 pixels right of the pointer, moved inside near the
+    // right edge; the bottom edge of a bar is outside it.
+    TNoteRows rows{{MakeNote(200, 290)}, {MakeNote(0, 1000)}};
+    Run(rows, 1000, {Pointer(250, 5), Pointer(250, 10), Pointer(900, 20), Press(Key::Escape)});
+    auto starts = [&](std::size_t frame) {
+        std::string texts;
+        for (const DrawCall& c : Frame(frame))
+            texts += c.kind == DrawCall::Kind::String && c.text.starts_with("start") ? c.text : "";
+        return texts;
+    };
+    EXPECT_TRUE(RectAt(Frame(0), 266, 5));
+    EXPECT_EQ(starts(0), "start: 200");
+    EXPECT_EQ(starts(1), "");
     EXPECT_TRUE(RectAt(Frame(2), 850, 20));
-    EXPECT_EQ(Texts(Frame(2)).at(1), "start: 0");
-    EXPECT_TRUE(RectAt(Frame(3), 850, 500));
-    EXPECT_EQ(Texts(Frame(3)).at(1), "start: 0");
-    // A zero-length note is hovered in its own pixel column only.
-    EXPECT_EQ(Texts(Frame(4)).at(1), "start: 400");
-    EXPECT_EQ(Texts(Frame(5)).size(), 1u);
-    EXPECT_EQ(Texts(Frame(6)).size(), 1u);
+    EXPECT_EQ(starts(2), "start: 0");
+}
+
+TEST_F(NoteViewerTest, SpacePlaysWithALineThatTheWindowFollows) {
+    TImfSong song; // one note on channel 0 from tick 0 to 5600: ten seconds at 560 a second
+    testsupport::Feed(song, {{0xA0, 0x44}, {0xB0, 0x32, 5600}, {0xB0, 0x12}});
+    std::vector<ScriptedFrame> frames(220);
+    frames[0] = frames[1] = frames[2] = Press(Key::KeypadPlus); // one tick per pixel
+    frames[3] = frames[200] = Press(Key::Space);
+    screen().scripts.push_back(frames);
+    View(song, 560);
+    auto line = [&](std::size_t frame) { // the x of the green playback line, or -1
+        for (const DrawCall& c : Frame(frame))
+            if (c.kind == DrawCall::Kind::Rect && c.y == 0 && c.height == 784 && c.green == 255)
+                return c.x;
+        return -1.0f;
+    };
+    EXPECT_EQ(screen().frameRate, 60);
+    EXPECT_EQ(line(3), -1);
+    EXPECT_EQ(line(4), 0);         // from the window's start tick
+    EXPECT_NEAR(line(64), 560, 2); // 60 frames hear one second
+    std::size_t followed = 4;      // past the right edge the window starts at the tick being heard
+    while (followed < 200 && StartTick(Frame(followed)) == "0")
+        ++followed;
+    EXPECT_GT(followed, 100u);
+    EXPECT_LT(followed, 115u);
+    EXPECT_EQ(line(followed), 0);
+    EXPECT_EQ(line(201), -1); // Space stops
 }
 
 TEST_F(NoteViewerTest, DifferenceModeHeightsCountChangedRegisters) {
@@ -276,30 +232,11 @@ TEST_F(NoteViewerTest, DifferenceModeHeightsCountChangedRegisters) {
     Run(rows, 1000, {Press(Key::Tab), Press(Key::Escape)});
     ExpectBar(Frame(0), 0, 0, 50); // off: full height
     const auto& frame = Frame(1);
-    auto first = RectAt(frame, 0, -1); // against all-undefined: 12 + 1 = 13 high
-    ASSERT_TRUE(first);
-    EXPECT_EQ(first->height, 13);
-    auto same = RectAt(frame, 100, 5); // no change: 1 high
-    ASSERT_TRUE(same);
-    EXPECT_EQ(same->height, 1);
-    EXPECT_EQ(same->width, 50);
-    auto two = RectAt(frame, 200, 4); // two changes: 3 high at 5 - 3 / 2
-    ASSERT_TRUE(two);
-    EXPECT_EQ(two->height, 3);
-    auto next = RectAt(frame, 0, 14); // the next row starts against all-undefined again
-    ASSERT_TRUE(next);
-    EXPECT_EQ(next->height, 13);
-
-    // Scrolled so that the first two notes end left of the window: they still set the
-    // comparison timbre, and the third bar keeps its height.
-    TViewerState state = InitialViewerState(1000, 800, rows.size(), 1000);
-    state.difference = true;
-    state.start = 160;
-    DrawNoteFrame(rows, state, -1000, -1000);
-    screen().Flip();
-    auto scrolled = RectAt(screen().frames.back(), 40, 4);
-    ASSERT_TRUE(scrolled);
-    EXPECT_EQ(scrolled->height, 3);
+    auto height = [&](float x, float y) { return RectAt(frame, x, y).value_or(DrawCall{}).height; };
+    EXPECT_EQ(height(0, -1), 13); // against all-undefined: 12 + 1 high
+    EXPECT_EQ(height(100, 5), 1); // no change
+    EXPECT_EQ(height(200, 4), 3); // two changes: 3 high at 5 - 3 / 2
+    EXPECT_EQ(height(0, 14), 13); // the next row starts against all-undefined again
 }
 
 TEST_F(NoteViewerTest, F1CountsZeroLengthNotesOfAllRows) {

@@ -1,10 +1,11 @@
-// A surface driven by a script, for tests: queued input per frame, recorded draw calls.
+// A surface driven by a script, for tests: queued input per frame, recorded draw calls, notices.
 #pragma once
 
 #include "Surface.h"
 
 #include <deque>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -37,7 +38,6 @@ public:
     // A window whose script runs out is closed as if by the user.
     std::deque<std::vector<ScriptedFrame>> scripts;
     std::deque<std::string> fileAnswers; // answers of RequestFile, "" once exhausted
-    bool audioDevice = true;             // whether QueueSamples finds a device
 
     // --- what happened ---
     std::string title;
@@ -46,13 +46,8 @@ public:
     int windowsOpened = 0;
     int windowsClosed = 0;
     int clearKeysCalls = 0;
-    // The sound stream: samples queued since it started, samples heard (each Flip hears a
-    // frame's worth, at most what was queued), and how often it was stopped.
-    std::int64_t queuedSamples = 0;
-    std::int64_t playedSamples = 0;
-    int soundStarts = 0;
-    int soundStops = 0;
-    int sampleRate = 0;
+    int frameRate = 0, sampleRate = 0;
+    std::int64_t queuedSamples = 0, playedSamples = 0;
 
     void SetTitle(const std::string& text) override { title = text; }
     int ScreenWidth() override { return screenWidth_; }
@@ -75,9 +70,10 @@ public:
     void Notify(const std::string& text, int) override { notices.push_back(text); }
     std::string RequestFile(const std::string& title, const std::string& filter, int save,
                             const std::string& startPath) override;
-    bool QueueSamples(const std::int16_t* samples, std::size_t count, int rate) override;
+    // A sound device that hears a frame's worth of the queued samples at each Flip.
+    bool QueueSamples(const std::int16_t*, std::size_t count, int rate) override;
     std::int64_t PlayedSamples() override { return playedSamples; }
-    void StopSamples() override;
+    void StopSamples() override { queuedSamples = playedSamples = 0; }
 
 private:
     const ScriptedFrame* FrameAt(std::size_t index) const;
@@ -85,11 +81,29 @@ private:
     int screenWidth_, screenHeight_;
     int width_ = 0, height_ = 0;
     int red_ = 255, green_ = 255, blue_ = 255;
-    int frameRate_ = 60;
     std::vector<ScriptedFrame> script_; // frames of the open window
     std::size_t flips_ = 0;             // frames shown in the open window
     bool closeReported_ = false;
     std::vector<DrawCall> current_; // draw calls since the last Cls
     std::map<int, int> pressed_;
     std::vector<int> held_;
+};
+
+// A scripted surface installed for the lifetime of the object; the previous surface comes back.
+class ScriptedScreen {
+public:
+    explicit ScriptedScreen(int screenWidth = 1080, int screenHeight = 880) {
+        auto surface = std::make_unique<ScriptedSurface>(screenWidth, screenHeight);
+        surface_ = surface.get();
+        previous_ = InstallSurface(std::move(surface));
+    }
+    ~ScriptedScreen() { InstallSurface(std::move(previous_)); }
+    ScriptedScreen(const ScriptedScreen&) = delete;
+    ScriptedScreen& operator=(const ScriptedScreen&) = delete;
+    ScriptedSurface* operator->() { return surface_; }
+    ScriptedSurface& operator*() { return *surface_; }
+
+private:
+    ScriptedSurface* surface_;
+    std::unique_ptr<Surface> previous_;
 };

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-void ScriptedSurface::OpenWindow(int width, int height, int frameRate) {
-    frameRate_ = frameRate > 0 ? frameRate : 60;
+void ScriptedSurface::OpenWindow(int width, int height, int rate) {
+    frameRate = rate;
     width_ = width;
     height_ = height;
     red_ = green_ = blue_ = 255;
@@ -45,8 +45,8 @@ const ScriptedFrame* ScriptedSurface::FrameAt(std::size_t index) const {
 
 void ScriptedSurface::Flip() {
     frames.push_back(current_);
-    if (queuedSamples > 0)
-        playedSamples = std::min(queuedSamples, playedSamples + sampleRate / frameRate_);
+    if (frameRate > 0)
+        playedSamples = std::min(queuedSamples, playedSamples + sampleRate / frameRate);
     if (const ScriptedFrame* frame = FrameAt(flips_)) {
         for (int key : frame->presses)
             ++pressed_[key];
@@ -108,18 +108,7 @@ std::string ScriptedSurface::RequestFile(const std::string&, const std::string&,
 }
 
 bool ScriptedSurface::QueueSamples(const std::int16_t*, std::size_t count, int rate) {
-    if (!audioDevice)
-        return false;
-    if (queuedSamples == 0)
-        ++soundStarts;
     sampleRate = rate;
     queuedSamples += static_cast<std::int64_t>(count);
     return true;
-}
-
-void ScriptedSurface::StopSamples() {
-    if (queuedSamples > 0)
-        ++soundStops;
-    queuedSamples = 0;
-    playedSamples = 0;
 }

@@ -1,0 +1,246 @@
+// Every song of the corpus, loaded once, against its log in tests/golden/: the song saved in both
+// IMF layouts and as KMF and read back, what each optimisation mode reports and saves (and, for
+// short songs, every write the default mode saves), the length kept, and the faithful copy
+// rendering sample for sample as the input. After an intended change of behaviour rewrite the
+// logs with scripts/update-golden.sh (IMF_UPDATE_GOLDEN=1 build/tests/golden_tests), then review
+// their diff.
+#include "ImfError.h"
+#include "ImfFile.h"
+#include "KmfFile.h"
+#include "OptimizeModes.h"
+#include "ScriptedSurface.h"
+#include "SongFile.h"
+#include "SongWrites.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <sstream>
+
+namespace {
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
+using SongFiles = std::pair<std::string, std::vector<fs::path>>; // log name, files
+
+constexpr std::int64_t kWritesListedUpTo = 2100;
+constexpr std::size_t kWarningLines = 20;
+
+// NAME.imf, NAME.len.imf and NAME.kmf hold the same song: one log, named NAME.
+std::vector<SongFiles> CorpusByName() {
+    std::map<std::string, std::vector<fs::path>> songs;
+    for (const fs::path& file : testsupport::CorpusSongs()) {
+        std::string name = file.filename().string();
+        for (std::string ending : {".len.imf", ".imf", ".kmf"}) {
+            if (name.ends_with(ending)) {
+                name.resize(name.size() - ending.size());
+                break;
+            }
+        }
+        songs[name].push_back(file); // sorted: NAME.imf first
+    }
+    std::vector<SongFiles> all(songs.begin(), songs.end());
+    return all.empty() ? std::vector<SongFiles>{{"absent", {}}} : all;
+}
+
+std::string Digest(const Bytes& bytes) {
+    std::uint64_t hash = 0xcbf29ce484222325u; // FNV-1a, 64 bits
+    for (std::uint8_t byte : bytes)
+        hash = (hash ^ byte) * 0x100000001b3u;
+    char text[64];
+    std::snprintf(text, sizeof text, "%zu bytes, fnv1a %016llx", bytes.size(),
+                  static_cast<unsigned long long>(hash));
+    return text;
+}
+
+Bytes Save(const TImfSong& song, SongFileLayout layout, std::uint16_t rate) {
+    if (layout == SongFileLayout::Kmf)
+        return KmfBytes(song, rate);
+    return ImfBytes(song, layout == SongFileLayout::ImfLengthWord ? 1 : 0);
+}
+
+// The lines of a report, each with a prefix; a run of equal lines is one line with its count.
+// Warnings beyond the first kWarningLines are kept only as their number and digest.
+std::string Report(const std::string& prefix, const std::string& text) {
+    std::vector<std::pair<std::string, int>> runs;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        if (!runs.empty() && runs.back().first == line)
+            ++runs.back().second;
+        else
+            runs.emplace_back(line, 1);
+    }
+    std::string out, rest;
+    std::size_t warnings = 0;
+    for (const auto& [line, count] : runs) {
+        std::string entry = line + (count > 1 ? " (" + std::to_string(count) + " times)" : "");
+        bool warning = line.starts_with("Warning: ") || line.starts_with("ProcessCommand: ");
+        if (warning && ++warnings > kWarningLines)
+            rest += entry + "\n";
+        else
+            out += prefix + entry + "\n";
+    }
+    if (!rest.empty())
+        out += prefix + "... " + std::to_string(warnings - kWarningLines) + " more warnings, " +
+               Digest(Bytes(rest.begin(), rest.end())) + "\n";
+    return out;
+}
+
+// Whether two write streams leave the chip's registers alike at the end of every tick from
+// `from` on (the IMF writer moves the first write to tick 0).
+bool SameRegistersEveryTick(const std::vector<testsupport::TimedWriteTuple>& a,
+                            const std::vector<testsupport::TimedWriteTuple>& b, int from) {
+    std::array<int, 256> ra, rb;
+    ra.fill(-1);
+    rb.fill(-1);
+    for (std::size_t i = 0, j = 0; i < a.size() || j < b.size();) {
+        int tick = std::min(i < a.size() ? std::get<0>(a[i]) : INT32_MAX,
+                            j < b.size() ? std::get<0>(b[j]) : INT32_MAX);
+        for (; i < a.size() && std::get<0>(a[i]) == tick; ++i)
+            ra[std::get<1>(a[i])] = std::get<2>(a[i]);
+        for (; j < b.size() && std::get<0>(b[j]) == tick; ++j)
+            rb[std::get<1>(b[j])] = std::get<2>(b[j]);
+        if (tick >= from && ra != rb)
+            return false;
+    }
+    return true;
+}
+
+// The first line where the log and the golden file differ, with both versions.
+std::string FirstDifference(const std::string& golden, const std::string& log) {
+    std::istringstream a(golden), b(log);
+    std::string x, y;
+    for (int line = 1;; ++line) {
+        bool more = static_cast<bool>(std::getline(a, x)),
+             also = static_cast<bool>(std::getline(b, y));
+        if (!more && !also)
+            return "";
+        if (!more || !also || x != y)
+            return "line " + std::to_string(line) + "\n  golden: " + (more ? x : "(end)") +
+                   "\n  now:    " + (also ? y : "(end)");
+    }
+}
+
+class Golden : public testing::TestWithParam<SongFiles> {
+protected:
+    ScriptedScreen screen; // collects the notices
+};
+
+LoadedSong Load(const fs::path& file, std::string& printed) {
+    testing::internal::CaptureStdout();
+    LoadedSong loaded = LoadSong(file.string());
+    printed = testing::internal::GetCapturedStdout();
+    return loaded;
+}
+} // namespace
+
+TEST_P(Golden, SongMatchesItsLog) {
+    const auto& [name, files] = GetParam();
+    if (files.empty())
+        GTEST_SKIP() << "song corpus not found at " << testsupport::CorpusDir();
+    std::ostringstream log;
+    std::string printed;
+    LoadedSong input = Load(files[0], printed);
+    const TImfSong& song = input.song;
+    const int rate = ChooseTickRate(0, input.format.rate, files[0].string());
+    log << "song " << files[0].filename().string() << ": " << song.InstructionCount() << " writes, "
+        << song.globaltime << " ticks at " << rate << " per second\n"
+        << Report("load: ", printed);
+    for (std::size_t i = 1; i < files.size(); ++i) {
+        LoadedSong twin = Load(files[i], printed);
+        EXPECT_EQ(testsupport::SongWrites(twin.song), testsupport::SongWrites(song)) << files[i];
+        EXPECT_EQ(twin.song.globaltime, song.globaltime) << files[i];
+        log << "same song: " << files[i].filename().string() << "\n";
+    }
+
+    const auto writes = testsupport::SongWrites(song);
+    const int from = writes.empty() ? 0 : std::get<0>(writes.front());
+    const bool rhythm = std::any_of(writes.begin(), writes.end(), [](const auto& w) {
+        return std::get<1>(w) == 0xBD && (std::get<2>(w) & 0x20);
+    });
+    // Saved in each layout and read back: detected again, the same length, the same bytes.
+    const std::pair<SongFileLayout, const char*> layouts[] = {
+        {SongFileLayout::ImfHeaderless, "imf"},
+        {SongFileLayout::ImfLengthWord, "imf with length word"},
+        {SongFileLayout::Kmf, "kmf"}};
+    for (const auto& [layout, label] : layouts) {
+        Bytes bytes;
+        try {
+            bytes = Save(song, layout, 560);
+        } catch (const ImfError& error) {
+            log << label << ": " << error.Message() << "\n";
+            continue;
+        }
+        log << label << ": " << Digest(bytes) << "\n";
+        TImfSong back;
+        testing::internal::CaptureStdout();
+        SongFileLayout found = LoadFromBytes(back, bytes);
+        const Bytes resaved = Save(back, found, 560);
+        testing::internal::GetCapturedStdout();
+        bool fellBack = layout == SongFileLayout::ImfLengthWord && bytes[0] == 0 && bytes[1] == 0;
+        EXPECT_EQ(found, fellBack ? SongFileLayout::ImfHeaderless : layout) << label;
+        EXPECT_EQ(back.globaltime, song.globaltime) << label;
+        EXPECT_TRUE(SameRegistersEveryTick(writes, testsupport::SongWrites(back), from)) << label;
+        // Rhythm mode re-emits channels 6 to 8 where it switches on: those songs grow each time.
+        if (!rhythm) {
+            EXPECT_EQ(resaved, bytes) << label << ": read back and saved again";
+        }
+    }
+
+    // The three modes, each on its own copy of the song, saved in the input's format.
+    const SampleBuffer heard = RenderSong(song, rate);
+    for (OptimizeMode mode : {OptimizeMode::Seed, OptimizeMode::Faithful, OptimizeMode::Smallest}) {
+        const std::string label = OptimizeModeName(mode);
+        TImfSong work = song;
+        screen->notices.clear();
+        testing::internal::CaptureStdout();
+        OptimizeWithMode(work, mode, AllocationSettings{}, rate, &heard);
+        log << Report(label + ": ", testing::internal::GetCapturedStdout());
+        for (std::string notice : screen->notices)
+            log << Report(label + " notice: ", notice);
+        const Bytes saved =
+            Save(work, input.format.kmf ? SongFileLayout::Kmf : SongFileLayout::ImfHeaderless,
+                 input.format.rate);
+        log << label << " saved: " << work.InstructionCount() << " writes, " << Digest(saved)
+            << "\n";
+        TImfSong back;
+        testing::internal::CaptureStdout();
+        LoadFromBytes(back, saved);
+        testing::internal::GetCapturedStdout();
+        EXPECT_EQ(back.globaltime, song.globaltime) << label << " keeps the length";
+        if (mode == OptimizeMode::Faithful) {
+            EXPECT_TRUE(RenderSong(back, rate) == heard) << "the faithful copy sounds different";
+        }
+        if (mode == OptimizeMode::Seed && work.InstructionCount() <= kWritesListedUpTo) {
+            for (const auto& [time, reg, val] : testsupport::SongWrites(back))
+                log << "write " << time << " " << RegHex(static_cast<std::uint8_t>(reg)) << " "
+                    << RegHex(static_cast<std::uint8_t>(val)) << "\n";
+        }
+    }
+
+    const fs::path golden = fs::path(IMF_SOURCE_DIR) / "tests" / "golden" / (name + ".txt");
+    const std::string text = log.str();
+    if (std::getenv("IMF_UPDATE_GOLDEN") != nullptr) {
+        testsupport::WriteBytes(golden, Bytes(text.begin(), text.end()));
+        return;
+    }
+    const Bytes expected = testsupport::ReadBytes(golden);
+    ASSERT_FALSE(expected.empty()) << "no log " << golden << "; write it with IMF_UPDATE_GOLDEN=1";
+    const std::string difference =
+        FirstDifference(std::string(expected.begin(), expected.end()), text);
+    EXPECT_EQ(difference, "") << name << " differs from its log (IMF_UPDATE_GOLDEN=1 rewrites it)";
+}
+
+INSTANTIATE_TEST_SUITE_P(Corpus, Golden, testing::ValuesIn(CorpusByName()),
+                         [](const testing::TestParamInfo<SongFiles>& info) {
+                             std::string name;
+                             for (char c : info.param.first)
+                                 name += std::isalnum(static_cast<unsigned char>(c))
+                                             ? std::string(1, c)
+                                         : c == '.' ? "_dot_"
+                                                    : "_";
+                             return name;
+                         });
