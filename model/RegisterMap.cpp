@@ -51,6 +51,10 @@ int GetRegChannel(std::uint8_t reg, int rhythm) {
     }
 }
 
+int GetRegOperator(std::uint8_t reg) {
+    return IsOperatorFamily(reg) ? kSlotOperator[reg & 0x1F] : 0;
+}
+
 std::uint8_t NeutralizeReg(std::uint8_t reg) {
     if (IsOperatorFamily(reg) && kSlotChannel[reg & 0x1F] >= 0)
         return static_cast<std::uint8_t>((reg & 0xE0) + (kSlotOperator[reg & 0x1F] == 2 ? 3 : 0));

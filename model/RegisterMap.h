@@ -19,3 +19,6 @@ std::uint8_t DeNeutralizeReg(std::uint8_t reg, std::uint8_t channel);
 // Two upper-case hexadecimal digits.
 std::string RegHex(std::uint8_t value);
 
+// The operator of a register: 1 or 2 for operator registers, 0 for anything else.
+int GetRegOperator(std::uint8_t reg);
+

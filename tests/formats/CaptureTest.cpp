@@ -4,6 +4,7 @@
 #include "FormatsTestSupport.h"
 #include "ImfFile.h"
 #include "SongSource.h"
+#include "SongWrites.h"
 #include "TestSupport.h"
 #include "VgmFile.h"
 
@@ -167,8 +168,8 @@ TEST(CaptureWriters, ImfThroughVgmAndDroGivesBackEveryWriteAtItsTick) {
             SongSource source = ReadSongSource(bytes, "x");
             Bytes imf = ImfBytesOfWrites(source.Writes(rate), 0);
             SongSource back = ReadSongSource(imf, "x.imf");
-            EXPECT_EQ(testsupport::ListContents(SongOfWrites(back.imfWrites)),
-                      testsupport::ListContents(SongOfWrites(song)))
+            EXPECT_EQ(testsupport::SongWrites(SongOfWrites(back.imfWrites)),
+                      testsupport::SongWrites(SongOfWrites(song)))
                 << rate << vgm;
             EXPECT_EQ(back.imfWrites.length, song.length) << rate << vgm;
             EXPECT_EQ(source.capture->title, vgm ? "T" : "");
