@@ -39,7 +39,7 @@ for i in 0 1; do
     log=$build/fuzz-logs/$target.log
     if wait "${pids[$i]}"; then
         echo "$target: $(grep -E '^stat::number_of_executed_units' "$log" | awk '{print $2}')" \
-            "executions, $(grep -E '^#[0-9]+ +DONE' "$log" | grep -oE 'cov: [0-9]+ ft: [0-9]+'), no fault"
+            "executions, $(grep -E '^#[0-9]+[[:space:]]+DONE' "$log" | grep -oE 'cov: [0-9]+ ft: [0-9]+'), no fault"
     else
         status=1
         echo "$target FAILED; the end of its log ($log):"
