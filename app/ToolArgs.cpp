@@ -33,7 +33,7 @@ std::string ToolArgs::Text(const std::string& name, const std::string& fallback)
     return it == values.end() ? fallback : it->second;
 }
 
-ToolArgs ParseToolArgs(int argc, char** argv, int first, std::initializer_list<OptionSpec> options,
+ToolArgs ParseToolArgs(int argc, char** argv, int first, std::initializer_list<OptionDef> options,
                        std::size_t minPositional, std::size_t maxPositional,
                        const std::string& usage) {
     ToolArgs args;
@@ -56,7 +56,7 @@ ToolArgs ParseToolArgs(int argc, char** argv, int first, std::initializer_list<O
         }
         auto option =
             std::find_if(options.begin(), options.end(),
-                         [&](const OptionSpec& candidate) { return candidate.name == word; });
+                         [&](const OptionDef& candidate) { return candidate.name == word; });
         if (option == options.end())
             UsageError("unknown option " + word, usage);
         if (!option->takesValue) {

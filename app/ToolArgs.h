@@ -8,7 +8,7 @@
 #include <vector>
 
 // One option of a subcommand: "--depth" with a value, or a flag such as "--force".
-struct OptionSpec {
+struct OptionDef {
     std::string name;
     bool takesValue = false;
 };
@@ -30,7 +30,7 @@ struct ToolArgs {
 // Parses argv[first..]; "--help" or "-h" sets `help`. An unknown option, a missing value or a
 // wrong number of positional arguments (outside minPositional..maxPositional) raises a usage
 // error: the message followed by the usage text, exit status 2.
-ToolArgs ParseToolArgs(int argc, char** argv, int first, std::initializer_list<OptionSpec> options,
+ToolArgs ParseToolArgs(int argc, char** argv, int first, std::initializer_list<OptionDef> options,
                        std::size_t minPositional, std::size_t maxPositional,
                        const std::string& usage);
 

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Builds the fuzz targets (clang, AddressSanitizer and UndefinedBehaviorSanitizer) and runs both
-# at once, each for SECONDS (default 600) or RUNS executions (default: no limit), whichever ends
-# first, at the lowest priority. Seeds: the crafted files of fuzz/seeds and the real songs of
-# ../shared/corpus where that folder exists (cut to the targets' 1 KiB cap). Inputs that crash,
+# Builds the fuzz targets (clang, AddressSanitizer and UndefinedBehaviorSanitizer) and runs them
+# all at once, each for SECONDS (default 600) or RUNS executions (default: no limit), whichever
+# ends first, at the lowest priority. Seeds: the crafted files of fuzz/seeds and the real songs of
+# ../shared/corpus for the song targets (cut to their 1 KiB cap), the real captures of
+# ../shared/captures for the reader of their format (cut to 4 KiB). Inputs that crash,
 # hang or exhaust memory are kept in fuzz/artifacts/; the working corpora grow in
 # build-asan/fuzz-corpus/.
 #   scripts/fuzz.sh [SECONDS] [RUNS]
@@ -13,29 +14,39 @@ runs=${2:--1}
 build=build-asan
 CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DIMF_SANITIZE=ON -DIMF_FUZZ=ON \
     -DIMF_WITH_BENCH=OFF -DIMF_WITH_SDL=OFF >/dev/null
-cmake --build "$build" -j"$(nproc)" --target fuzz_load fuzz_pipeline
+cmake --build "$build" -j"$(nproc)" --target fuzz_load fuzz_pipeline fuzz_dro fuzz_raw fuzz_vgm
 
 mkdir -p fuzz/artifacts "$build/fuzz-logs"
+targets=(fuzz_load fuzz_pipeline fuzz_dro fuzz_raw fuzz_vgm)
 pids=()
-for target in fuzz_load fuzz_pipeline; do
+for target in "${targets[@]}"; do
     corpus=$build/fuzz-corpus/$target
     mkdir -p "$corpus"
-    cp fuzz/seeds/* "$corpus/"
-    if [ -d ../shared/corpus ]; then
-        find ../shared/corpus -maxdepth 1 -type f \( -name '*.imf' -o -name '*.kmf' -o -name '*.wlf' \) \
-            -exec cp {} "$corpus/" \;
-    fi
+    case $target in
+    fuzz_load | fuzz_pipeline)
+        cp fuzz/seeds/* "$corpus/"
+        [ -d ../shared/corpus ] && find ../shared/corpus -maxdepth 1 -type f \
+            \( -name '*.imf' -o -name '*.kmf' -o -name '*.wlf' \) -exec cp {} "$corpus/" \;
+        options=(-max_len=1024 -dict=fuzz/imf.dict)
+        ;;
+    *)
+        format=${target#fuzz_}
+        [ -d ../shared/captures ] && find ../shared/captures -maxdepth 1 -type f \
+            -name "*.$format*" -exec cp {} "$corpus/" \;
+        options=(-max_len=4096 -dict=fuzz/capture.dict)
+        ;;
+    esac
     # A hang fails after 10 s on one input, a memory blow-up at 2 GiB.
     nice -n 19 "$build/fuzz/$target" "$corpus" -max_total_time="$seconds" -runs="$runs" \
-        -timeout=10 -rss_limit_mb=2048 -max_len=1024 -dict=fuzz/imf.dict \
+        -timeout=10 -rss_limit_mb=2048 "${options[@]}" \
         -artifact_prefix="fuzz/artifacts/$target-" -print_final_stats=1 \
         >"$build/fuzz-logs/$target.log" 2>&1 &
     pids+=($!)
 done
 
 status=0
-for i in 0 1; do
-    target=$([ $i -eq 0 ] && echo fuzz_load || echo fuzz_pipeline)
+for i in "${!targets[@]}"; do
+    target=${targets[$i]}
     log=$build/fuzz-logs/$target.log
     if wait "${pids[$i]}"; then
         echo "$target: $(grep -E '^stat::number_of_executed_units' "$log" | awk '{print $2}')" \
