@@ -15,17 +15,6 @@
 #include <vector>
 
 namespace {
-// Keeps the console quiet for its lifetime: the split's warnings are not part of `info`.
-class QuietConsole {
-public:
-    QuietConsole() : wasQuiet_(ConsoleQuiet()) { SetConsoleQuiet(true); }
-    ~QuietConsole() { SetConsoleQuiet(wasQuiet_); }
-    QuietConsole(const QuietConsole&) = delete;
-    QuietConsole& operator=(const QuietConsole&) = delete;
-
-private:
-    bool wasQuiet_;
-};
 
 std::string VoiceName(int voice) {
     if (voice < 9)
@@ -67,7 +56,7 @@ int ToolInfo(int argc, char** argv, int first) {
         rhythm = rhythm || (instruction->reg == 0xBD && (instruction->val & 0x20));
     std::size_t tracks = 0;
     {
-        QuietConsole quiet;
+        QuietConsole quiet; // the split's warnings are not part of `info`
         tracks = SplitIntoTracks(song, 1).size();
     }
 

@@ -29,15 +29,6 @@ inline std::string LargestCorpusFile(const std::vector<std::string>& extensions)
 }
 
 // The interpreter's warnings stay out of a benchmark's report.
-class QuietConsole {
-public:
-    QuietConsole() : wasQuiet_(ConsoleQuiet()) { SetConsoleQuiet(true); }
-    ~QuietConsole() { SetConsoleQuiet(wasQuiet_); }
-    QuietConsole(const QuietConsole&) = delete;
-    QuietConsole& operator=(const QuietConsole&) = delete;
-
-private:
-    bool wasQuiet_;
-};
+using QuietConsole = ::QuietConsole;
 
 } // namespace benchsupport

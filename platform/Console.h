@@ -13,6 +13,18 @@ void PrintLine(const std::string& text);
 void SetConsoleQuiet(bool quiet);
 bool ConsoleQuiet();
 
+// Keeps the console quiet for its lifetime, then as it was.
+class QuietConsole {
+public:
+    QuietConsole() : wasQuiet_(ConsoleQuiet()) { SetConsoleQuiet(true); }
+    ~QuietConsole() { SetConsoleQuiet(wasQuiet_); }
+    QuietConsole(const QuietConsole&) = delete;
+    QuietConsole& operator=(const QuietConsole&) = delete;
+
+private:
+    bool wasQuiet_;
+};
+
 // Where report lines go: standard output, or standard error for a run whose standard output
 // carries a song's bytes ("-o -").
 void SetConsoleToStandardError(bool toStandardError);

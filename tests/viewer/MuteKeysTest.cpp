@@ -21,9 +21,8 @@ int FirstBarColour(const std::vector<DrawCall>& frame) {
 } // namespace
 
 TEST(MuteKeys, DigitsMuteTheirRowsWhileTheSongPlays) {
-    auto surface = std::make_unique<ScriptedSurface>(1080, 880);
-    ScriptedSurface& screen = *surface;
-    auto previous = InstallSurface(std::move(surface));
+    ScriptedScreen scripted;
+    ScriptedSurface& screen = *scripted;
     TImfSong song; // one note on channel 0 from tick 0 to tick 5600
     song.InitRead();
     for (auto [reg, val] : testsupport::kToneTimbre)
@@ -37,7 +36,6 @@ TEST(MuteKeys, DigitsMuteTheirRowsWhileTheSongPlays) {
     screen.scripts.push_back({Press('1'), Press(Key::Space), Press('1'), ScriptedFrame{},
                               Press('1'), ScriptedFrame{}, Press('3'), ScriptedFrame{}});
     ViewNoteLists(rows, length, &playback, VoiceRowVoices());
-    InstallSurface(std::move(previous));
 
     ASSERT_GE(screen.frames.size(), 8u);
     const int white = 0xFFFFFF, grey = 0x808080;
