@@ -47,7 +47,3 @@ SampleBuffer RenderWrites(const std::vector<TimedWrite>& writes, int tickRate,
 SampleBuffer RenderSong(const TImfSong& song, int tickRate, VoiceSet muted) {
     return RenderWrites(MergeChannelLists(song), tickRate, song.globaltime, muted);
 }
-
-int SongTickRate(const std::string& path, int explicitRate) {
-    return ChooseTickRate(explicitRate, explicitRate > 0 ? 0 : GetKMFRate(path), path);
-}

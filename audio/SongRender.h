@@ -37,6 +37,3 @@ SampleBuffer RenderWrites(const std::vector<TimedWrite>& writes, int tickRate,
 // Plays a song's channel lists in the order the writers put them on disk; the render lasts
 // until kTailSeconds after the song's length (globaltime) or its last write, if later.
 SampleBuffer RenderSong(const TImfSong& song, int tickRate, VoiceSet muted = 0);
-
-// The tick rate of a song file (ChooseTickRate), reading the rate field when the file is KMF.
-int SongTickRate(const std::string& path, int explicitRate);
