@@ -7,6 +7,7 @@
 # hang or exhaust memory are kept in fuzz/artifacts/; the working corpora grow in
 # build-asan/fuzz-corpus/.
 #   scripts/fuzz.sh [SECONDS] [RUNS]
+# FUZZ_TARGETS="fuzz_load fuzz_pipeline" runs only those targets.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-600}
@@ -14,10 +15,10 @@ runs=${2:--1}
 build=build-asan
 CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DIMF_SANITIZE=ON -DIMF_FUZZ=ON \
     -DIMF_WITH_BENCH=OFF -DIMF_WITH_SDL=OFF >/dev/null
-cmake --build "$build" -j"$(nproc)" --target fuzz_load fuzz_pipeline fuzz_dro fuzz_raw fuzz_vgm
+read -r -a targets <<<"${FUZZ_TARGETS:-fuzz_load fuzz_pipeline fuzz_dro fuzz_raw fuzz_vgm}"
+cmake --build "$build" -j"$(nproc)" --target "${targets[@]}"
 
 mkdir -p fuzz/artifacts "$build/fuzz-logs"
-targets=(fuzz_load fuzz_pipeline fuzz_dro fuzz_raw fuzz_vgm)
 pids=()
 for target in "${targets[@]}"; do
     corpus=$build/fuzz-corpus/$target

@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# Rewrites the logs of tests/golden/ from what the current code makes of every corpus song, after
-# an intended change of behaviour; `git diff tests/golden` then shows what changed.
+# Rewrites the logs of tests/golden/ (what the current code makes of every corpus song) and the
+# programs' session of tests/cli/session.txt, after an intended change of behaviour;
+# `git diff tests/golden tests/cli` then shows what changed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+scripts/build.sh build
+tests/cli/session.sh update build/app/imftool build/app/imfproc build/demo/make_demo .
 if [ ! -d ../shared/corpus ]; then
-    echo "no song corpus at ../shared/corpus: the logs stay as they are" >&2
+    echo "no song corpus at ../shared/corpus: the corpus logs stay as they are" >&2
     exit 1
 fi
-scripts/build.sh build
 rm -f tests/golden/*.txt
 IMF_UPDATE_GOLDEN=1 build/tests/golden_tests --gtest_brief=1

@@ -1,0 +1,206 @@
+#!/usr/bin/env bash
+# imftool and imfproc as a user runs them, on small songs made here and on the demo song: each
+# command line, what it printed on standard output and standard error, its exit status and what
+# it wrote, logged and compared with tests/cli/session.txt. A change of behaviour shows as a diff;
+# an intended one is taken into the log by scripts/update-golden.sh.
+#   session.sh check|update IMFTOOL IMFPROC MAKE_DEMO SOURCE_DIR
+set -euo pipefail
+mode=$1
+source_dir=$(cd "$5" && pwd)
+log=$source_dir/tests/cli/session.txt
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mkdir "$work/bin" "$work/run"
+ln -s "$(realpath "$2")" "$work/bin/imftool"
+ln -s "$(realpath "$3")" "$work/bin/imfproc"
+ln -s "$(realpath "$4")" "$work/bin/make_demo"
+export PATH="$work/bin:$PATH" LC_ALL=C SDL_AUDIODRIVER=dummy
+cd "$work/run"
+
+# show LABEL FILE: the file's lines behind the label; a missing final line feed is said.
+show() {
+    [ -s "$2" ] || return 0
+    sed "s/^/$1| /" "$2"
+    if [ -n "$(tail -c1 "$2")" ]; then
+        echo
+        echo "$1 (no line feed at the end)"
+    fi
+}
+
+# run COMMAND...: the command line, its output, its exit status.
+run() {
+    echo "\$ $*"
+    local status=0
+    "$@" >"$work/out" 2>"$work/err" </dev/null || status=$?
+    show out "$work/out"
+    show err "$work/err"
+    echo "[status $status]"
+}
+
+# bytes FILE HEX...: a file of exactly those bytes.
+bytes() {
+    local file=$1 escaped=""
+    shift
+    for byte in "$@"; do escaped+="\\x$byte"; done
+    printf "$escaped" >"$file"
+}
+
+hex() { run od -An -tx1 -v "$@"; }
+section() { printf '\n## %s\n' "$*"; }
+
+session() {
+    section "usage and help"
+    run imftool
+    run imftool frobnicate
+    run imftool optimize
+    run imftool optimize a.imf b.imf -o c.imf
+    run imftool optimize x.imf --depth 3
+    run imftool optimize x.imf --mode loudest
+    run imftool compare x.imf
+    for command in optimize info dump convert tracks volume swap render compare instruments midi; do
+        run sh -c "imftool $command --help | head -n 1"
+    done
+    run sh -c "imftool optimize --help | grep -F 'at most 2'"
+
+    section "two notes of one instrument on channels 1 and 2: too short to gain anything"
+    bytes two.imf 00 00 00 00 21 01 00 00 44 10 00 00 a1 44 00 00 b1 31 0a 00 b1 11 05 00 \
+        22 01 00 00 45 10 00 00 a2 44 00 00 b2 31 0a 00 b2 11 00 00
+    run imftool info two.imf
+    run imftool dump two.imf
+    run imftool tracks two.imf t
+    run ls t
+    hex t/track001.imf
+    run imftool volume two.imf loud.imf -8 --channel 2
+    hex loud.imf
+    run imftool swap two.imf swapped.imf 2 9
+    hex swapped.imf
+    run imftool swap two.imf swapped.imf 2 10
+    run imftool convert two.imf two.kmf --rate 700
+    hex two.kmf
+    run imftool convert two.kmf back.imf --length-word
+    hex back.imf
+
+    section "a batch goes on past a file it cannot read"
+    mkdir batch
+    cp two.imf batch/a.imf
+    cp two.imf batch/c.imf
+    bytes batch/b.imf a0 44 01 00 b0 31
+    run imftool optimize batch/a.imf batch/b.imf batch/c.imf
+    run ls batch
+    run cmp batch/a_optimized.imf batch/c_optimized.imf
+    run cmp batch/a.imf two.imf
+    cp two.imf batch/a.wlf
+    rm batch/*_optimized.imf
+    run imftool optimize batch/a.imf batch/a.wlf
+    cp two.imf batch/a_optimized.imf
+    run imftool optimize batch/a.imf batch/a_optimized.imf
+    run cmp batch/a_optimized.imf two.imf
+
+    section "one note, its timbre and frequency written twice: render, compare, the modes"
+    local timbre="20 21 00 00 23 21 00 00 40 3f 00 00 43 00 00 00 60 f0 00 00 63 f0 00 00"
+    timbre+=" 80 07 00 00 83 07 00 00"
+    # shellcheck disable=SC2086 # the timbre is a list of bytes
+    bytes note.imf 00 00 00 00 $timbre a0 44 00 00 $timbre a0 44 00 00 b0 32 18 01 b0 12 18 01
+    # shellcheck disable=SC2086
+    bytes other.imf 00 00 00 00 $timbre a0 80 00 00 $timbre a0 80 00 00 b0 32 18 01 b0 12 18 01
+    run imftool render note.imf note.wav
+    run imftool render note.imf fast.wav --rate 1120
+    run stat -c %n:%s note.wav fast.wav
+    run imftool optimize --mode faithful --explain note.imf
+    run stat -c %n:%s note.imf note_optimized.imf
+    run imftool compare note.imf note_optimized.imf
+    run imftool compare note.imf other.imf --top 2
+    run imftool compare note.imf none.imf
+    run imftool optimize --mode smallest note.imf other.imf
+
+    section "rhythm mode takes channels 6 to 8 while notes sound there: smallest falls back"
+    local busy=(00 00 00 00)
+    for channel in 0 1 2 3 4 5 6 7; do busy+=("b$channel" 31 00 00); done
+    busy+=(b8 31 01 00 bd 20 01 00 b5 11 00 00 b5 31 01 00)
+    for channel in 0 1 2 3 4 5; do busy+=("b$channel" 11 00 00); done
+    bytes busy.imf "${busy[@]}"
+    run imftool optimize busy.imf -o busy_out.imf
+    run imftool optimize --mode smallest busy.imf -o busy_out.imf
+    run imftool info busy_out.imf
+
+    section "drums"
+    bytes drums.imf 00 00 00 00 bd 20 00 00 bd 31 05 00 bd 20 00 00
+    run imftool info drums.imf
+
+    section "captures and the rate: every conversion keeps every write"
+    bytes song.wlf 00 00 00 00 33 21 00 00 a7 40 00 00 bd 20 02 00 b7 31 03 00 bd 00 01 00 \
+        55 10 00 00 b8 12 09 00
+    for format in kmf vgm vgz dro; do
+        run imftool convert song.wlf "song.$format"
+        run imftool convert "song.$format" "back_$format.wlf"
+        run cmp song.wlf "back_$format.wlf"
+    done
+    run od -An -tx1 -N6 song.kmf
+    run imftool convert song.kmf song.imf
+    run imftool convert missing.imf song.vgm
+    run imftool convert song.wlf titled.vgm --title Drums
+    run imftool info titled.vgm
+    run imftool optimize titled.vgm -o out.dro
+    run sh -c 'imftool info out.dro | grep ^format'
+    cp song.vgm two_chips.vgm
+    printf '\xaa' | dd of=two_chips.vgm bs=1 seek=128 conv=notrunc status=none
+    run imftool convert two_chips.vgm two_chips.imf
+    run ls two_chips.imf
+
+    section "instruments, stems and voices"
+    local many=(00 00 00 00)
+    for ((note = 0; note < 129; note++)); do
+        many+=(20 "$(printf %02x "$note")" 00 00 b0 31 01 00 b0 11 01 00)
+    done
+    bytes many.imf "${many[@]}"
+    run imftool instruments many.imf many.ibk
+    run ls many.ibk
+    run imftool instruments many.imf many.wopl
+    run sh -c 'imftool info many.wopl | grep -E "^format|  128 "'
+    run imftool render many.imf --stems stems
+    run ls stems
+    run imftool render many.imf x.wav --solo 0,kazoo
+
+    section "nothing is written over an input"
+    cp two.imf a.imf
+    ln a.imf link.wav
+    run imftool render a.imf a.imf
+    run imftool render a.imf link.wav
+    run cmp a.imf two.imf
+    mkdir folder
+    run imftool tracks a.imf folder
+    run imftool tracks folder/track001.imf folder
+    run imftool volume a.imf a.imf 2
+    bytes out.wav 01 02 03
+    local before
+    before=$(stat -c %i out.wav)
+    run imftool render a.imf out.wav
+    [ "$(stat -c %i out.wav)" != "$before" ] && echo "out.wav was replaced by a new file"
+
+    section "files that cannot be read, streams"
+    run imfproc missing.imf
+    mkdir folder.imf
+    run imfproc folder.imf
+    run imftool dump folder
+    run imftool info /dev/zero
+    run imftool optimize two.imf -o file.imf
+    run sh -c 'cat two.imf | imftool optimize /dev/stdin -o - > piped.imf'
+    run cmp piped.imf file.imf
+    run sh -c 'imftool convert - - < two.imf | cmp - two.imf'
+
+    section "the demo song"
+    run make_demo demo.imf
+    run cmp demo.imf "$source_dir/demo/demo.imf"
+    run imftool info demo.imf
+    run imftool optimize demo.imf
+}
+
+session >"$work/session.txt" 2>&1
+if [ "$mode" = update ]; then
+    cp "$work/session.txt" "$log"
+    echo "wrote $log"
+elif ! diff -u "$log" "$work/session.txt"; then
+    echo "the programs' session differs from tests/cli/session.txt (above: - logged, + now)"
+    exit 1
+fi
