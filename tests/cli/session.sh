@@ -38,6 +38,17 @@ run() {
     echo "[status $status]"
 }
 
+# usage COMMAND...: a command line that the program refuses; the usage text after the first line
+# of standard error is left out (--help shows it).
+usage() {
+    echo "\$ $*"
+    local status=0
+    "$@" >"$work/out" 2>"$work/err" </dev/null || status=$?
+    show out "$work/out"
+    head -n 1 "$work/err" | sed 's/^/err| /'
+    echo "[status $status]"
+}
+
 # bytes FILE HEX...: a file of exactly those bytes.
 bytes() {
     local file=$1 escaped=""
@@ -51,23 +62,26 @@ section() { printf '\n## %s\n' "$*"; }
 
 session() {
     section "usage and help"
-    run imftool
-    run imftool frobnicate
-    run imftool optimize
-    run imftool optimize a.imf b.imf -o c.imf
-    run imftool optimize x.imf --depth 3
-    run imftool optimize x.imf --mode loudest
-    run imftool compare x.imf
+    usage imftool
+    usage imftool frobnicate
+    usage imftool optimize
+    usage imftool optimize a.imf b.imf -o c.imf
+    usage imftool optimize x.imf --depth 3
+    usage imftool optimize x.imf --reserved 9
+    usage imftool optimize x.imf --reserved -1
+    usage imftool optimize x.imf --mode loudest
+    usage imftool compare x.imf
     for command in optimize info dump convert tracks volume swap render compare instruments midi; do
-        run sh -c "imftool $command --help | head -n 1"
+        run imftool "$command" --help
     done
-    run sh -c "imftool optimize --help | grep -F 'at most 2'"
 
     section "two notes of one instrument on channels 1 and 2: too short to gain anything"
     bytes two.imf 00 00 00 00 21 01 00 00 44 10 00 00 a1 44 00 00 b1 31 0a 00 b1 11 05 00 \
         22 01 00 00 45 10 00 00 a2 44 00 00 b2 31 0a 00 b2 11 00 00
     run imftool info two.imf
     run imftool dump two.imf
+    run imftool optimize two.imf -o reserved.imf --reserved 8 --depth 2 --force
+    hex reserved.imf
     run imftool tracks two.imf t
     run ls t
     hex t/track001.imf
@@ -75,7 +89,7 @@ session() {
     hex loud.imf
     run imftool swap two.imf swapped.imf 2 9
     hex swapped.imf
-    run imftool swap two.imf swapped.imf 2 10
+    usage imftool swap two.imf swapped.imf 2 10
     run imftool convert two.imf two.kmf --rate 700
     hex two.kmf
     run imftool convert two.kmf back.imf --length-word
@@ -139,7 +153,7 @@ session() {
     run od -An -tx1 -N6 song.kmf
     run imftool convert song.kmf song.imf
     run imftool convert missing.imf song.vgm
-    run imftool convert song.wlf titled.vgm --title Drums
+    run imftool convert song.wlf titled.vgm --title 'Drüms ♪'
     run imftool info titled.vgm
     run imftool optimize titled.vgm -o out.dro
     run sh -c 'imftool info out.dro | grep ^format'
@@ -160,7 +174,7 @@ session() {
     run sh -c 'imftool info many.wopl | grep -E "^format|  128 "'
     run imftool render many.imf --stems stems
     run ls stems
-    run imftool render many.imf x.wav --solo 0,kazoo
+    usage imftool render many.imf x.wav --solo 0,kazoo
 
     section "nothing is written over an input"
     cp two.imf a.imf

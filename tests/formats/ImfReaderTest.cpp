@@ -103,3 +103,13 @@ TEST(ImfReading, UnreadableFileRaisesWithItsPath) {
     for (const std::string& path : {(dir / "missing.imf").string(), dir.path().string()})
         EXPECT_EQ(MessageOf([&] { LoadFile(song, path); }), "ERROR: cannot read file: " + path);
 }
+
+TEST(ImfReading, ASecondLoadIntoTheSameSongStartsAfresh) {
+    const Bytes oneNote = {0, 0, 0, 0, 0xA0, 0x44, 0, 0, 0xB0, 0x31, 5, 0, 0xB0, 0x11, 0, 0};
+    TImfSong song;
+    LoadFromBytes(song, oneNote);
+    LoadFromBytes(song, oneNote);
+    EXPECT_EQ(song.notes.size(), 1u);
+    EXPECT_EQ(song.channels[1].size(), 3u);
+    EXPECT_EQ(song.globaltime, 5);
+}
