@@ -64,8 +64,8 @@ const char* OptimizeModeName(OptimizeMode mode) {
 }
 
 ModeResult OptimizeWithMode(TImfSong& song, OptimizeMode mode, const AllocationSettings& settings,
-                            int tickRate, const SampleBuffer* inputRender,
-                            const DropSettings& drop) {
+                            int tickRate, const SampleBuffer* inputRender, const DropSettings& drop,
+                            const TImfSong* faithfulResult) {
     ModeResult result;
     result.won = mode;
     if (mode == OptimizeMode::Seed) {
@@ -88,7 +88,14 @@ ModeResult OptimizeWithMode(TImfSong& song, OptimizeMode mode, const AllocationS
         failure = error.what();
     }
     TImfSong faithful = song;
-    DropAndReport(faithful, drop, tickRate, "faithful: ");
+    if (faithfulResult && !drop.explain) {
+        faithful.channels = faithfulResult->channels;
+        PrintLine("faithful: dropped " +
+                  std::to_string(song.InstructionCount() - faithful.InstructionCount()) +
+                  " writes that no sample can hear");
+    } else {
+        DropAndReport(faithful, drop, tickRate, "faithful: ");
+    }
     result.won = OptimizeMode::Faithful;
     if (candidate && candidate->InstructionCount() < faithful.InstructionCount()) {
         try {

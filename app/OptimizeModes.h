@@ -45,7 +45,10 @@ struct ModeResult {
 // Smallest renders the input (at tickRate) only when the re-allocated song has fewer writes
 // than the faithful one; `inputRender`, when given, is the input's render and saves that work.
 // Where the re-allocation, a render or the comparison fails, Smallest keeps the faithful result
-// and its report line says why.
+// and its report line says why. `faithfulResult`, when given, is what Faithful made of this song
+// with the same settings: Smallest takes it instead of replaying the song again (not with
+// drop.explain, whose lines need the counts of each rule).
 ModeResult OptimizeWithMode(TImfSong& song, OptimizeMode mode, const AllocationSettings& settings,
                             int tickRate, const SampleBuffer* inputRender = nullptr,
-                            const DropSettings& drop = {});
+                            const DropSettings& drop = {},
+                            const TImfSong* faithfulResult = nullptr);
