@@ -11,18 +11,6 @@ constexpr int kRate = Opl2Chip::kSampleRate;
 constexpr int kWindowsPerSecond = 100;
 } // namespace
 
-TEST(CompareTest, ARenderSoundsTheSameAsItself) {
-    SampleBuffer a = RenderWrites(notestream::Note(56, 560), 560);
-    SoundComparison same = CompareSounds(a, a, kRate);
-    EXPECT_TRUE(same.SoundsTheSame());
-    EXPECT_EQ(same.windowsOff, 0);
-    EXPECT_LT(same.worstDifferenceDb, 1e-9);
-    EXPECT_EQ(same.windows, (3 * kRate + 496) / 497);
-    // From the key-on at 0.1 s to well into the release, the note is above -50 dBFS.
-    EXPECT_GT(same.countedWindows, kWindowsPerSecond);
-    EXPECT_LT(same.countedWindows, same.windows - kWindowsPerSecond);
-}
-
 TEST(CompareTest, AnotherNoteOrTimingOrVolumeDiffers) {
     SampleBuffer a = RenderWrites(notestream::Note(56, 560), 560);
 

@@ -121,6 +121,7 @@ session() {
     run imftool render note.imf note.wav
     run imftool render note.imf fast.wav --rate 1120
     run stat -c %n:%s note.wav fast.wav
+    run imftool render note.imf no/such/folder.wav
     run imftool optimize --mode faithful --explain note.imf
     run stat -c %n:%s note.imf note_optimized.imf
     run imftool compare note.imf note_optimized.imf
