@@ -70,7 +70,7 @@ done
     exit 1
 }
 
-# xdotool takes the title as a pattern: any character but a letter or digit matches itself.
+# xdotool takes the title as a pattern: every character but a letter or digit becomes '.'.
 pattern="^${title//[^[:alnum:]]/.}\$"
 song=$scratch/demo.imf saved=$scratch/demo_optimized.imf
 cp "$source_song" "$song"
@@ -109,7 +109,8 @@ for path in sys.argv[1:]:
     width, height = (int(header[1]), int(header[2])) if header else (0, 0)
     columns = []
     for y in range(height - 16):
-        row = data[header.end() + y * width * 3:][:width * 3]
+        start = header.end() + y * width * 3
+        row = data[start:start + width * 3]
         at = row.find(b'\0\xff\0')
         while at > 0 and at % 3:
             at = row.find(b'\0\xff\0', at + 1)
