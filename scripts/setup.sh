@@ -9,7 +9,7 @@ packages=(
     libsdl2-dev                                # windows, drawing, input, message boxes
     libadplug-dev                              # OPL2 emulation for rendering songs
     zlib1g-dev                                 # gzip: reading and writing VGZ (compressed VGM)
-    xvfb xdotool x11-apps imagemagick          # whole-program tests in a real X server
+    xvfb xdotool imagemagick                   # whole-program tests in a real X server
     zenity                                     # the desktop's file dialog
     python3-mido                               # to check MIDI output in tests
     librsvg2-bin                               # rsvg-convert: the PNG icons from the SVG
