@@ -173,6 +173,10 @@ session() {
     run ls many.ibk
     run imftool instruments many.imf many.wopl
     run sh -c 'imftool info many.wopl | grep -E "^format|  128 "'
+    run imftool midi two.imf two.mid
+    hex two.mid
+    run imftool midi two.imf two700.mid --rate 700
+    run cmp two.mid two700.mid
     run imftool render many.imf --stems stems
     run ls stems
     usage imftool render many.imf x.wav --solo 0,kazoo
