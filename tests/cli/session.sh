@@ -177,6 +177,9 @@ session() {
     hex two.mid
     run imftool midi two.imf two700.mid --rate 700
     run cmp two.mid two700.mid
+    cp two.imf two.wlf
+    run imftool midi two.wlf wlf.mid
+    run cmp wlf.mid two700.mid
     run imftool render many.imf --stems stems
     run ls stems
     usage imftool render many.imf x.wav --solo 0,kazoo

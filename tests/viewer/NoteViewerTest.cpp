@@ -1,6 +1,7 @@
 #include "NoteViewer.h"
 #include "ImfError.h"
 #include "Keys.h"
+#include "NoteRows.h"
 #include "ScriptedSurface.h"
 #include "SongFeed.h"
 
@@ -189,6 +190,17 @@ TEST_F(NoteViewerTest, InfoBoxFollowsTheHoveredNoteAndStaysInside) {
     EXPECT_EQ(starts(1), "");
     EXPECT_TRUE(RectAt(Frame(2), 850, 20));
     EXPECT_EQ(starts(2), "start: 0");
+}
+
+TEST(NoteRows, EachChannelListIsARowWhoseNotesEndAtTheirKeyOff) {
+    TImfSong song;
+    testsupport::Feed(song, {{0xA0, 0x44}, {0xB0, 0x32, 7}, {0xB0, 0x12, 3}, {0x20, 1}});
+    std::int32_t length = 0;
+    const TNoteRows rows = ChannelRows(song, length);
+    ASSERT_EQ(rows.at(1).size(), 1u);
+    EXPECT_EQ(rows[1][0]->starttime, 0);
+    EXPECT_EQ(rows[1][0]->endtime, 7);
+    EXPECT_EQ(length, 10);
 }
 
 TEST_F(NoteViewerTest, SpacePlaysWithALineThatTheWindowFollows) {
