@@ -158,6 +158,8 @@ session() {
     run imftool info titled.vgm
     run imftool optimize titled.vgm -o out.dro
     run sh -c 'imftool info out.dro | grep ^format'
+    printf 'Vgm ' >magic_only.vgm
+    run imftool info magic_only.vgm
     cp song.vgm two_chips.vgm
     printf '\xaa' | dd of=two_chips.vgm bs=1 seek=128 conv=notrunc status=none
     run imftool convert two_chips.vgm two_chips.imf
