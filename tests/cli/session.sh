@@ -28,11 +28,15 @@ show() {
     fi
 }
 
+# limited COMMAND...: the command, killed after a minute so that a program that hangs fails the
+# check (status 124 or 137) instead of holding it up.
+limited() { timeout -k 5 60 "$@" >"$work/out" 2>"$work/err" </dev/null; }
+
 # run COMMAND...: the command line, its output, its exit status.
 run() {
     echo "\$ $*"
     local status=0
-    "$@" >"$work/out" 2>"$work/err" </dev/null || status=$?
+    limited "$@" || status=$?
     show out "$work/out"
     show err "$work/err"
     echo "[status $status]"
@@ -43,7 +47,7 @@ run() {
 usage() {
     echo "\$ $*"
     local status=0
-    "$@" >"$work/out" 2>"$work/err" </dev/null || status=$?
+    limited "$@" || status=$?
     show out "$work/out"
     head -n 1 "$work/err" | sed 's/^/err| /'
     echo "[status $status]"
