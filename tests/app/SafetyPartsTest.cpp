@@ -1,5 +1,6 @@
 // The parts behind the programs' safety: any exception reported, bounded KMF building, whole
 // carriers scaled, the dialog program started without a fork.
+#include "FileBytes.h"
 #include "ImfError.h"
 #include "ImfFile.h"
 #include "KmfFile.h"
@@ -16,12 +17,26 @@
 #include <map>
 #include <new>
 #include <pthread.h>
+#include <unistd.h>
 
 TEST(SafetyParts, EveryExceptionEndsWithAnErrorLineAndStatus255) {
     testing::internal::CaptureStderr();
     int status = RunGuarded([](int, char**) -> int { throw std::bad_alloc(); }, 0, nullptr);
     EXPECT_EQ(status, 255);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "ERROR: std::bad_alloc");
+}
+
+TEST(SafetyParts, ABlockDeviceIsRefusedLikeAFolder) {
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::directory_iterator("/dev", ignored)) {
+        const std::string path = entry.path().string();
+        if (!entry.is_block_file(ignored) || ::access(path.c_str(), R_OK) != 0)
+            continue;
+        EXPECT_EQ(testsupport::MessageOf([&] { ReadFileBytes(path); }),
+                  "ERROR: cannot read file: " + path);
+        return;
+    }
+    GTEST_SKIP() << "no readable block device in /dev";
 }
 
 TEST(SafetyParts, KmfBuildingStopsOnceTheDataCannotFit) {

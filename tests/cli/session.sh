@@ -156,6 +156,7 @@ session() {
         run cmp song.wlf "back_$format.wlf"
     done
     run od -An -tx1 -N6 song.kmf
+    run sh -c 'imftool info song.vgz | grep ^format'
     run imftool convert song.kmf song.imf
     run imftool convert missing.imf song.vgm
     run imftool convert song.wlf titled.vgm --title 'Drüms ♪'
