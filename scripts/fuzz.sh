@@ -7,7 +7,8 @@
 # hang or exhaust memory are kept in fuzz/artifacts/; the working corpora grow in
 # build-asan/fuzz-corpus/.
 #   scripts/fuzz.sh [SECONDS] [RUNS]
-# FUZZ_TARGETS="fuzz_load fuzz_pipeline" runs only those targets.
+# FUZZ_TARGETS="fuzz_load fuzz_pipeline" runs only those targets; FUZZ_LOGS=DIR puts the logs
+# there instead of build-asan/fuzz-logs (for a short run beside a long one).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-600}
@@ -18,7 +19,8 @@ CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DIMF_SANITIZE=ON 
 read -r -a targets <<<"${FUZZ_TARGETS:-fuzz_load fuzz_pipeline fuzz_dro fuzz_raw fuzz_vgm}"
 cmake --build "$build" -j"$(nproc)" --target "${targets[@]}"
 
-mkdir -p fuzz/artifacts "$build/fuzz-logs"
+logs=${FUZZ_LOGS:-$build/fuzz-logs}
+mkdir -p fuzz/artifacts "$logs"
 pids=()
 for target in "${targets[@]}"; do
     corpus=$build/fuzz-corpus/$target
@@ -41,14 +43,14 @@ for target in "${targets[@]}"; do
     nice -n 19 "$build/fuzz/$target" "$corpus" -max_total_time="$seconds" -runs="$runs" \
         -timeout=10 -rss_limit_mb=2048 "${options[@]}" \
         -artifact_prefix="fuzz/artifacts/$target-" -print_final_stats=1 \
-        >"$build/fuzz-logs/$target.log" 2>&1 &
+        >"$logs/$target.log" 2>&1 &
     pids+=($!)
 done
 
 status=0
 for i in "${!targets[@]}"; do
     target=${targets[$i]}
-    log=$build/fuzz-logs/$target.log
+    log=$logs/$target.log
     if wait "${pids[$i]}"; then
         echo "$target: $(grep -E '^stat::number_of_executed_units' "$log" | awk '{print $2}')" \
             "executions, $(grep -E '^#[0-9]+[[:space:]]+DONE' "$log" | grep -oE 'cov: [0-9]+ ft: [0-9]+'), no fault"
