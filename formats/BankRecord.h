@@ -23,3 +23,7 @@ void PutRecord(ByteWriter& out, const BankInstrument& instrument);
 void TakeRecord(ByteReader& in, BankInstrument& instrument);
 // Whether the bytes start with the magic.
 bool HasMagic(std::span<const std::uint8_t> bytes, std::string_view magic);
+void PutMagic(ByteWriter& out, std::string_view magic);
+// A reader standing after the magic; raises `notThis` where the bytes do not start with it.
+ByteReader ReaderAfterMagic(std::span<const std::uint8_t> bytes, std::string_view magic,
+                            const char* notThis);

@@ -15,8 +15,7 @@ std::vector<std::uint8_t> IbkBytes(const InstrumentBank& bank) {
                        " (at most 128)");
     all.resize(kIbkInstruments);
     ByteWriter out;
-    for (char c : kIbkMagic)
-        out.U8(static_cast<std::uint8_t>(c));
+    PutMagic(out, kIbkMagic);
     for (const BankInstrument& instrument : all)
         PutRecord(out, instrument);
     for (const BankInstrument& instrument : all)
@@ -25,10 +24,7 @@ std::vector<std::uint8_t> IbkBytes(const InstrumentBank& bank) {
 }
 
 InstrumentBank ReadIbk(std::span<const std::uint8_t> bytes) {
-    if (!HasMagic(bytes, kIbkMagic))
-        throw ImfError("ERROR: not an IBK bank");
-    ByteReader in(bytes);
-    in.Seek(kIbkMagic.size());
+    ByteReader in = ReaderAfterMagic(bytes, kIbkMagic, "ERROR: not an IBK bank");
     InstrumentBank bank;
     bank.melodic.resize(kIbkInstruments);
     for (BankInstrument& instrument : bank.melodic)

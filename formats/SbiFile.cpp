@@ -9,18 +9,14 @@ constexpr std::size_t kNameSize = 32;
 
 std::vector<std::uint8_t> SbiBytes(const BankInstrument& instrument) {
     ByteWriter out;
-    for (char c : kSbiMagic)
-        out.U8(static_cast<std::uint8_t>(c));
+    PutMagic(out, kSbiMagic);
     PutName(out, instrument.name, kNameSize, instrument.nameField);
     PutRecord(out, instrument);
     return out.Release();
 }
 
 BankInstrument ReadSbi(std::span<const std::uint8_t> bytes) {
-    if (!HasMagic(bytes, kSbiMagic))
-        throw ImfError("ERROR: not an SBI instrument");
-    ByteReader in(bytes);
-    in.Seek(kSbiMagic.size());
+    ByteReader in = ReaderAfterMagic(bytes, kSbiMagic, "ERROR: not an SBI instrument");
     BankInstrument instrument;
     instrument.name = TakeName(in, kNameSize, &instrument.nameField);
     TakeRecord(in, instrument);

@@ -92,8 +92,7 @@ void PutInstruments(ByteWriter& out, const std::vector<BankInstrument>& list, st
 
 std::vector<std::uint8_t> WoplBytes(const InstrumentBank& bank) {
     ByteWriter out;
-    for (char c : kWoplMagic)
-        out.U8(static_cast<std::uint8_t>(c));
+    PutMagic(out, kWoplMagic);
     out.U16(kVersion);
     std::size_t melodicSets = SetCount(bank.melodic.size());
     std::size_t percussionSets = SetCount(bank.percussion.size());
@@ -109,10 +108,7 @@ std::vector<std::uint8_t> WoplBytes(const InstrumentBank& bank) {
 }
 
 InstrumentBank ReadWopl(std::span<const std::uint8_t> bytes) {
-    if (!HasMagic(bytes, kWoplMagic))
-        throw ImfError("ERROR: not a WOPL bank");
-    ByteReader in(bytes);
-    in.Seek(kWoplMagic.size());
+    ByteReader in = ReaderAfterMagic(bytes, kWoplMagic, "ERROR: not a WOPL bank");
     InstrumentBank bank;
     std::uint16_t version = in.U16();
     std::size_t melodicSets = TakeBigU16(in);
