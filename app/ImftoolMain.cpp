@@ -23,9 +23,10 @@ constexpr Subcommand kSubcommands[] = {
     {"tracks", "FILE DIR", ToolTracks},
     {"volume", "IN OUT AMOUNT [--channel C]", ToolVolume},
     {"swap", "IN OUT A B", ToolSwap},
-    {"render", "FILE [OUT.wav] [--rate HZ] [--solo V,...] [--mute V,...] [--stems DIR]",
+    {"render",
+     "FILE [OUT.wav] [--rate HZ] [--emu NAME] [--solo V,...] [--mute V,...] [--stems DIR]",
      ToolRender},
-    {"compare", "A B [--rate HZ] [--top N]", ToolCompare},
+    {"compare", "A B [--rate HZ] [--emu NAME] [--top N]", ToolCompare},
     {"instruments", "SONG OUT.wopl|OUT.ibk|DIR [--names FILE]", ToolInstruments},
     {"midi", "SONG OUT.mid [--rate HZ]", ToolMidi},
 };

@@ -22,19 +22,7 @@ constexpr std::array<std::pair<OptimizeMode, const char*>, 3> kModeNames = {{
 // `label` names the song in the smallest mode's report, where two songs are at work.
 void DropAndReport(TImfSong& song, const DropSettings& drop, int tickRate,
                    const std::string& label = "") {
-    const DropCounts counts = DropUnheardWrites(song, drop.rules, tickRate);
-    PrintLine(label + "dropped " + std::to_string(counts.Total()) +
-              " writes that no sample can hear");
-    if (!drop.explain)
-        return;
-    const std::pair<const char*, std::int64_t> rules[] = {
-        {"repeated values", counts.repeated},
-        {"overwritten in the same tick", counts.overwritten},
-        {"bits the chip ignores", counts.ignoredBits},
-        {"registers that reach nothing", counts.unreachable},
-        {"operators at rest", counts.silent}};
-    for (const auto& [rule, dropped] : rules)
-        PrintLine(label + "  " + rule + ": " + std::to_string(dropped));
+    ReportDrops(DropUnheardWrites(song, drop.rules, tickRate, drop.deep), drop, label);
 }
 
 // The re-allocation and the dropping, on a song that shares the input's writes but not its lists.
@@ -46,6 +34,23 @@ TImfSong Reallocated(const TImfSong& input, const AllocationSettings& settings,
     return song;
 }
 } // namespace
+
+void ReportDrops(const DropCounts& counts, const DropSettings& settings, const std::string& label) {
+    PrintLine(label + "dropped " + std::to_string(counts.Total()) +
+              " writes that no sample can hear");
+    if (!settings.explain)
+        return;
+    const std::pair<const char*, std::int64_t> rules[] = {
+        {"repeated values", counts.repeated},
+        {"overwritten in the same tick", counts.overwritten},
+        {"bits the chip ignores", counts.ignoredBits},
+        {"timers", counts.timers},
+        {"registers the OPL2 lacks", counts.absent},
+        {"register-0 records", counts.registerZero},
+        {"operators at rest", counts.silent}};
+    for (const auto& [rule, dropped] : rules)
+        PrintLine(label + "  " + rule + ": " + std::to_string(dropped));
+}
 
 std::optional<OptimizeMode> ParseOptimizeMode(const std::string& word) {
     for (const auto& [mode, name] : kModeNames) {
@@ -64,8 +69,8 @@ const char* OptimizeModeName(OptimizeMode mode) {
 }
 
 ModeResult OptimizeWithMode(TImfSong& song, OptimizeMode mode, const AllocationSettings& settings,
-                            int tickRate, const SampleBuffer* inputRender, const DropSettings& drop,
-                            const TImfSong* faithfulResult) {
+                            int tickRate, const SampleBuffer* inputRender,
+                            const DropSettings& drop) {
     ModeResult result;
     result.won = mode;
     if (mode == OptimizeMode::Seed) {
@@ -88,14 +93,7 @@ ModeResult OptimizeWithMode(TImfSong& song, OptimizeMode mode, const AllocationS
         failure = error.what();
     }
     TImfSong faithful = song;
-    if (faithfulResult && !drop.explain) {
-        faithful.channels = faithfulResult->channels;
-        PrintLine("faithful: dropped " +
-                  std::to_string(song.InstructionCount() - faithful.InstructionCount()) +
-                  " writes that no sample can hear");
-    } else {
-        DropAndReport(faithful, drop, tickRate, "faithful: ");
-    }
+    DropAndReport(faithful, drop, tickRate, "faithful: ");
     result.won = OptimizeMode::Faithful;
     if (candidate && candidate->InstructionCount() < faithful.InstructionCount()) {
         try {

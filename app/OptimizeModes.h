@@ -31,8 +31,14 @@ struct AllocationSettings {
 // How writes that no sample can hear are dropped (faithful, and both sides of smallest).
 struct DropSettings {
     InaudibleOptions rules;
+    bool deep = false;    // also replay the song to find operators at rest (a render's cost)
     bool explain = false; // a report line per rule with the writes it dropped
 };
+
+// The report of a dropping: "dropped N writes that no sample can hear" after `label`, and with
+// settings.explain a line per rule.
+void ReportDrops(const DropCounts& counts, const DropSettings& settings,
+                 const std::string& label = "");
 
 // What a mode did to one song.
 struct ModeResult {
@@ -45,10 +51,8 @@ struct ModeResult {
 // Smallest renders the input (at tickRate) only when the re-allocated song has fewer writes
 // than the faithful one; `inputRender`, when given, is the input's render and saves that work.
 // Where the re-allocation, a render or the comparison fails, Smallest keeps the faithful result
-// and its report line says why. `faithfulResult`, when given, is what Faithful made of this song
-// with the same settings: Smallest takes it instead of replaying the song again (not with
-// drop.explain, whose lines need the counts of each rule).
+// and its report line says why. Faithful here works on the song model's lists; imftool's
+// faithful mode works on the file's own writes (FaithfulCopy).
 ModeResult OptimizeWithMode(TImfSong& song, OptimizeMode mode, const AllocationSettings& settings,
                             int tickRate, const SampleBuffer* inputRender = nullptr,
-                            const DropSettings& drop = {},
-                            const TImfSong* faithfulResult = nullptr);
+                            const DropSettings& drop = {});

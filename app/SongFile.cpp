@@ -62,6 +62,20 @@ OutputKind OutputKindOfPath(const std::string& path) {
     return OutputKind::Imf;
 }
 
+int TimeUnitsOf(OutputKind kind) {
+    switch (kind) {
+    case OutputKind::Vgm:
+    case OutputKind::Vgz:
+        return kVgmSamplesPerSecond;
+    case OutputKind::Dro:
+        return kDroUnitsPerSecond;
+    case OutputKind::Imf:
+    case OutputKind::Kmf:
+        break;
+    }
+    return 0;
+}
+
 std::size_t SaveWrites(const TickedWrites& writes, const std::string& path,
                        const OutputSettings& settings) {
     std::vector<std::uint8_t> bytes;
@@ -72,10 +86,10 @@ std::size_t SaveWrites(const TickedWrites& writes, const std::string& path,
         break;
     }
     case OutputKind::Vgm:
-        bytes = VgmBytes(writes, settings.tickRate, settings.title);
+        bytes = VgmBytes(writes, settings.tickRate, settings.title, settings.tag);
         break;
     case OutputKind::Vgz:
-        bytes = Gzip(VgmBytes(writes, settings.tickRate, settings.title));
+        bytes = Gzip(VgmBytes(writes, settings.tickRate, settings.title, settings.tag));
         break;
     case OutputKind::Dro:
         bytes = DroBytes(writes, settings.tickRate);

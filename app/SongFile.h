@@ -59,8 +59,13 @@ struct OutputSettings {
     int tickRate = 560;
     std::uint16_t kmfRate = 0; // 0: the tick rate
     bool lengthWord = false;
-    std::string title; // VGM: the GD3 tag's title
+    std::string title;             // VGM: the GD3 tag's title
+    std::vector<std::uint8_t> tag; // VGM: a whole GD3 tag, written when there is no title
 };
+
+// The units per second in which a file of that kind keeps time: VGM samples, DRO milliseconds;
+// 0 for IMF and KMF, which keep the song's ticks.
+int TimeUnitsOf(OutputKind kind);
 
 // Writes the writes, write for write, in the format of the path's extension: .vgm VGM 1.51,
 // .vgz the same gzip-compressed, .dro DRO version 2, .kmf KMF, anything else IMF.

@@ -2,6 +2,7 @@
 // that keep the sound.
 #include "CommandFlow.h"
 #include "Console.h"
+#include "FaithfulCopy.h"
 #include "FileBytes.h"
 #include "ImfError.h"
 #include "KmfFile.h"
@@ -27,6 +28,7 @@ struct OptimizeSettings {
     AllocationSettings allocation;
     DropSettings drop;
     std::string output; // for a single file; empty: beside the input
+    int rate = 0;       // --rate: the tick rate of an input that has none; 0: the usual choice
 };
 
 // What one file gave, for the closing table.
@@ -38,13 +40,45 @@ struct FileOutcome {
     OptimizeMode won = OptimizeMode::Seed;
 };
 
+// Says so when an IMF output will not play at the song's rate: IMF has no rate field.
+void WarnOfImfRate(const std::string& output, int tickRate) {
+    if (OutputKindOfPath(output) == OutputKind::Imf && tickRate != ImfRateOfPath(output))
+        std::fprintf(stderr,
+                     "imftool: %s has no rate field and plays at %d ticks per second; the song "
+                     "has %d\n",
+                     output.c_str(), ImfRateOfPath(output), tickRate);
+}
+
+// The faithful mode: the file's own writes less what no sample can hear, saved write for write.
+FileOutcome CopyFile(const std::string& path, std::span<const std::uint8_t> bytes,
+                     const std::string& output, const OptimizeSettings& settings) {
+    FileOutcome outcome;
+    outcome.path = path;
+    outcome.won = OptimizeMode::Faithful;
+    outcome.bytesBefore = bytes.size();
+    const SongSource source =
+        ReadSongSource(std::vector<std::uint8_t>(bytes.begin(), bytes.end()), path);
+    const int tickRate = source.TickRate(settings.rate, settings.output);
+    const OutputKind kind = OutputKindOfPath(output);
+    const FaithfulCopy copy = CopyFaithfully(source, tickRate, kind, settings.drop);
+    outcome.writesBefore = copy.before;
+    outcome.writesAfter = static_cast<std::int64_t>(copy.writes.writes.size());
+    ReportDrops(copy.counts, settings.drop);
+    if (source.IsCapture())
+        WarnOfImfRate(output, tickRate);
+    outcome.bytesAfter = SaveWrites(copy.writes, output, copy.output);
+    return outcome;
+}
+
 // The steps of imfproc without its windows: load, report, optimise, report, save.
 FileOutcome OptimizeFile(const std::string& path, std::span<const std::uint8_t> bytes,
                          const std::string& output, const OptimizeSettings& settings) {
+    if (settings.mode == OptimizeMode::Faithful)
+        return CopyFile(path, bytes, output, settings);
     FileOutcome outcome;
     outcome.path = path;
-    LoadedSong input = LoadSongBytes(std::vector<std::uint8_t>(bytes.begin(), bytes.end()), path, 0,
-                                     settings.output);
+    LoadedSong input = LoadSongBytes(std::vector<std::uint8_t>(bytes.begin(), bytes.end()), path,
+                                     settings.rate, settings.output);
     outcome.bytesBefore = input.fileBytes;
     outcome.writesBefore = input.song.InstructionCount();
     outcome.won = OptimizeWithMode(input.song, settings.mode, settings.allocation, input.tickRate,
@@ -60,11 +94,7 @@ FileOutcome OptimizeFile(const std::string& path, std::span<const std::uint8_t> 
         kind == OutputKind::Dro) {
         // A capture, or an output that no song file of the tools' own formats can be: the
         // output's extension decides.
-        if (kind == OutputKind::Imf && input.tickRate != ImfRateOfPath(output))
-            std::fprintf(stderr,
-                         "imftool: %s has no rate field and plays at %d ticks per second; the "
-                         "song has %d\n",
-                         output.c_str(), ImfRateOfPath(output), input.tickRate);
+        WarnOfImfRate(output, input.tickRate);
         OutputSettings written;
         written.tickRate = input.tickRate;
         outcome.bytesAfter = SaveWrites(WritesOfSong(input.song), output, written);
@@ -141,7 +171,8 @@ int ToolOptimize(int argc, char** argv, int first) {
     const std::string depth = std::to_string(kMaxDepth);
     const std::string usage =
         "usage: imftool optimize FILE... [-o OUT] [--mode MODE] [--reserved N] [--depth N]\n"
-        "                        [--no-grouping] [--force] [--keep-timers] [--explain]\n"
+        "                        [--no-grouping] [--force] [--keep-timers] [--deep] [--explain]\n"
+        "                        [--rate HZ]\n"
         "  Optimises each song and saves it beside the input, in the input's format, as\n"
         "  NAME_optimized.imf or NAME_optimized.kmf (a DRO, RAW or VGM capture as IMF).\n"
         "  FILE \"-\" is standard input.\n"
@@ -149,8 +180,9 @@ int ToolOptimize(int argc, char** argv, int first) {
         "                  .dro write those formats, and for a capture also .kmf\n"
         "  --mode MODE     seed: as imfproc does, the notes dealt out to the channels again\n"
         "                  (default);\n"
-        "                  faithful: notes stay on their channels, writes that no sample can\n"
-        "                  hear are dropped; sounds exactly as the input;\n"
+        "                  faithful: the file's own writes less those that no sample can hear,\n"
+        "                  in their order and, from a capture to its own format, at their\n"
+        "                  times (a VGM keeps its tag and loop); sounds exactly as the input;\n"
         "                  smallest: the seed's re-allocation, then the dropping, kept only when\n"
         "                  it sounds the same as the input, else the faithful result\n"
         "  --reserved N    channels 0..N-1 only when no other is free (default 1)\n"
@@ -162,7 +194,11 @@ int ToolOptimize(int argc, char** argv, int first) {
         "  --force         keep the new allocation even when it is not smaller (seed)\n"
         "  --keep-timers   keep the writes to the timers 0x02..0x04, for players that read\n"
         "                  the timer flags (faithful, smallest)\n"
-        "  --explain       print how many writes each rule dropped (faithful, smallest)\n";
+        "  --deep          also replay the song to find writes to operators at rest (faithful,\n"
+        "                  smallest); costs about a render of the song, a few more writes go\n"
+        "  --explain       print how many writes each rule dropped (faithful, smallest)\n"
+        "  --rate HZ       ticks per second of an input that has none (default: a KMF file's\n"
+        "                  rate field, else 700 for .wlf, else 560)\n";
     ToolArgs args = ParseToolArgs(argc, argv, first,
                                   {{"-o", true},
                                    {"--mode", true},
@@ -171,7 +207,9 @@ int ToolOptimize(int argc, char** argv, int first) {
                                    {"--no-grouping", false},
                                    {"--force", false},
                                    {"--keep-timers", false},
-                                   {"--explain", false}},
+                                   {"--deep", false},
+                                   {"--explain", false},
+                                   {"--rate", true}},
                                   1, SIZE_MAX, usage);
     if (args.help)
         return PrintHelp(usage);
@@ -191,7 +229,11 @@ int ToolOptimize(int argc, char** argv, int first) {
     allocation.grouping = args.Has("--no-grouping") ? 0 : 1;
     allocation.force = args.Has("--force") ? 1 : 0;
     settings.drop.rules.keepTimers = args.Has("--keep-timers");
+    settings.drop.deep = args.Has("--deep");
     settings.drop.explain = args.Has("--explain");
+    settings.rate = args.Int("--rate", 0);
+    if (args.Has("--rate") && settings.rate <= 0)
+        UsageError("--rate must be above 0", usage);
     settings.output = args.Text("-o", "");
     if (!settings.output.empty() && args.positional.size() > 1)
         UsageError("-o takes one input file only", usage);

@@ -14,12 +14,23 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace {
 const char* const kRateHelp =
     "  --rate HZ       ticks per second (default: a KMF file's rate field, else 700 for .wlf\n"
-    "                  and 560 otherwise)\n";
+    "                  and 560 otherwise)\n"
+    "  --emu NAME      the emulator: nuked (default; the Nuked OPL3 core, exact to the cycle),\n"
+    "                  dosbox (Woody's, as in DOSBox) or mame (MAME's fmopl)\n";
+
+// The emulator --emu names, Nuked when none.
+Emulator ChosenEmulator(const ToolArgs& args) {
+    std::optional<Emulator> emulator = ParseEmulator(args.Text("--emu", "nuked"));
+    if (!emulator)
+        UsageError("--emu must be nuked, dosbox or mame", args.usage);
+    return *emulator;
+}
 
 // The explicit tick rate, 0 when not given.
 int ExplicitRate(const ToolArgs& args) {
@@ -62,9 +73,9 @@ void WriteWav(const std::string& path, const SampleBuffer& samples) {
     SaveWav(path, samples, Opl2Chip::kSampleRate);
 }
 
-SampleBuffer RenderFile(const std::string& path, int explicitRate) {
+SampleBuffer RenderFile(const std::string& path, int explicitRate, Emulator emulator) {
     LoadedSong loaded = LoadSong(path, explicitRate);
-    return RenderSong(loaded.song, loaded.tickRate);
+    return RenderSong(loaded.song, loaded.tickRate, 0, emulator);
 }
 
 std::string Decibels(double db) {
@@ -78,8 +89,8 @@ std::string Decibels(double db) {
 
 int ToolRender(int argc, char** argv, int first) {
     const std::string usage =
-        std::string("usage: imftool render FILE [OUT.wav] [--rate HZ] [--solo V[,V...]] "
-                    "[--mute V[,V...]] [--stems DIR]\n"
+        std::string("usage: imftool render FILE [OUT.wav] [--rate HZ] [--emu NAME] "
+                    "[--solo V[,V...]]\n                      [--mute V[,V...]] [--stems DIR]\n"
                     "  Plays the song through the OPL2 emulator and writes the sound to OUT.wav: "
                     "mono,\n  16 bits, ") +
         std::to_string(Opl2Chip::kSampleRate) +
@@ -92,7 +103,8 @@ int ToolRender(int argc, char** argv, int first) {
         "                  DIR/bassdrum.wav; OUT.wav may then be left out\n";
     ToolArgs args = ParseToolArgs(
         argc, argv, first,
-        {{"--rate", true}, {"--solo", true}, {"--mute", true}, {"--stems", true}}, 1, 2, usage);
+        {{"--rate", true}, {"--emu", true}, {"--solo", true}, {"--mute", true}, {"--stems", true}},
+        1, 2, usage);
     if (args.help)
         return PrintHelp(usage);
     if (args.positional.size() < 2 && !args.Has("--stems"))
@@ -102,6 +114,7 @@ int ToolRender(int argc, char** argv, int first) {
         muted = kAllVoices & ~ParseVoices(args.Text("--solo", ""), "--solo", usage);
     if (args.Has("--mute"))
         muted |= ParseVoices(args.Text("--mute", ""), "--mute", usage);
+    const Emulator emulator = ChosenEmulator(args);
     const std::string& path = args.positional[0];
     if (args.positional.size() == 2)
         PrepareOutput(args.positional[1], {path}, false);
@@ -109,7 +122,8 @@ int ToolRender(int argc, char** argv, int first) {
     int rate = loaded.tickRate;
     std::vector<TimedWrite> writes = MergeChannelLists(loaded.song);
     if (args.positional.size() == 2)
-        WriteWav(args.positional[1], RenderWrites(writes, rate, loaded.song.globaltime, muted));
+        WriteWav(args.positional[1],
+                 RenderWrites(writes, rate, loaded.song.globaltime, muted, emulator));
     if (!args.Has("--stems"))
         return 0;
     std::filesystem::path folder = args.Text("--stems", "");
@@ -125,7 +139,7 @@ int ToolRender(int argc, char** argv, int first) {
         if ((sounding & ~muted) >> voice & 1)
             WriteWav((folder / StemName(voice)).string(),
                      RenderWrites(writes, rate, loaded.song.globaltime,
-                                  static_cast<VoiceSet>(kAllVoices & ~(1u << voice))));
+                                  static_cast<VoiceSet>(kAllVoices & ~(1u << voice)), emulator));
     }
     return 0;
 }
@@ -133,7 +147,7 @@ int ToolRender(int argc, char** argv, int first) {
 int ToolCompare(int argc, char** argv, int first) {
     const std::string usage =
         std::string(
-            "usage: imftool compare A B [--rate HZ] [--top N]\n"
+            "usage: imftool compare A B [--rate HZ] [--emu NAME] [--top N]\n"
             "  Renders both songs and compares them as a listener hears them: 20 ms windows every\n"
             "  10 ms, after a 20 Hz high-pass, each split into the 24 critical bands of the Bark\n"
             "  scale. A band counts where either song has it above -50 dBFS; a window is off\n"
@@ -141,16 +155,17 @@ int ToolCompare(int argc, char** argv, int first) {
             "  off and the renders are equally long, 1 otherwise.\n"
             "  --top N         list the N windows that differ most (time, band, both levels)\n") +
         kRateHelp;
-    ToolArgs args =
-        ParseToolArgs(argc, argv, first, {{"--rate", true}, {"--top", true}}, 2, 2, usage);
+    ToolArgs args = ParseToolArgs(
+        argc, argv, first, {{"--rate", true}, {"--emu", true}, {"--top", true}}, 2, 2, usage);
     if (args.help)
         return PrintHelp(usage);
     int rate = ExplicitRate(args);
     int top = args.Int("--top", 0);
     if (top < 0)
         UsageError("--top must be 0 or more", usage);
-    SampleBuffer a = RenderFile(args.positional[0], rate);
-    SampleBuffer b = RenderFile(args.positional[1], rate);
+    const Emulator emulator = ChosenEmulator(args);
+    SampleBuffer a = RenderFile(args.positional[0], rate, emulator);
+    SampleBuffer b = RenderFile(args.positional[1], rate, emulator);
     SoundComparison comparison =
         CompareSounds(a, b, Opl2Chip::kSampleRate, static_cast<std::size_t>(top));
     if (!comparison.SameLength())

@@ -30,7 +30,7 @@ bool RenderableLength(std::int64_t samples) {
 }
 
 SampleBuffer RenderWrites(const std::vector<TimedWrite>& writes, int tickRate,
-                          std::int32_t songLength, VoiceSet muted) {
+                          std::int32_t songLength, VoiceSet muted, Emulator emulator) {
     if (tickRate <= 0)
         throw ImfError("ERROR: invalid tick rate: " + std::to_string(tickRate));
     std::int64_t end = RenderLength(writes, tickRate, songLength);
@@ -40,10 +40,10 @@ SampleBuffer RenderWrites(const std::vector<TimedWrite>& writes, int tickRate,
 
     SampleBuffer samples;
     samples.reserve(static_cast<std::size_t>(end));
-    SongStream(writes, tickRate, 0, muted).RenderUntil(samples, end);
+    SongStream(writes, tickRate, 0, muted, emulator).RenderUntil(samples, end);
     return samples;
 }
 
-SampleBuffer RenderSong(const TImfSong& song, int tickRate, VoiceSet muted) {
-    return RenderWrites(MergeChannelLists(song), tickRate, song.globaltime, muted);
+SampleBuffer RenderSong(const TImfSong& song, int tickRate, VoiceSet muted, Emulator emulator) {
+    return RenderWrites(MergeChannelLists(song), tickRate, song.globaltime, muted, emulator);
 }

@@ -1,6 +1,7 @@
 // Rendering a song: its time-ordered register writes played through the OPL2 emulator.
 #pragma once
 
+#include "ChipEmulator.h"
 #include "TickRate.h"
 #include "VoiceMute.h"
 #include "WriteOrder.h"
@@ -32,8 +33,10 @@ bool RenderableLength(std::int64_t samples);
 // Raises an error when the tick rate is not above 0 or the render would last over two hours.
 // The muted voices never key on (see SilencedValue).
 SampleBuffer RenderWrites(const std::vector<TimedWrite>& writes, int tickRate,
-                          std::int32_t songLength = 0, VoiceSet muted = 0);
+                          std::int32_t songLength = 0, VoiceSet muted = 0,
+                          Emulator emulator = Emulator::Nuked);
 
 // Plays a song's channel lists in the order the writers put them on disk; the render lasts
 // until kTailSeconds after the song's length (globaltime) or its last write, if later.
-SampleBuffer RenderSong(const TImfSong& song, int tickRate, VoiceSet muted = 0);
+SampleBuffer RenderSong(const TImfSong& song, int tickRate, VoiceSet muted = 0,
+                        Emulator emulator = Emulator::Nuked);

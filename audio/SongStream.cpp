@@ -5,8 +5,8 @@
 #include <algorithm>
 
 SongStream::SongStream(const std::vector<TimedWrite>& writes, int tickRate, std::int32_t startTick,
-                       VoiceSet muted)
-    : writes_(writes), tickRate_(tickRate), muted_(muted) {
+                       VoiceSet muted, Emulator emulator)
+    : writes_(writes), tickRate_(tickRate), chip_(MakeChipEmulator(emulator)), muted_(muted) {
     startTick = std::max<std::int32_t>(startTick, 0);
     for (; next_ < writes_.size() && writes_[next_].time < startTick; ++next_)
         Write(writes_[next_].reg, writes_[next_].val);
@@ -25,8 +25,12 @@ void SongStream::RenderUntil(std::vector<std::int16_t>& out, std::int64_t end) {
         std::int64_t until = end;
         if (next_ < writes_.size())
             until = std::min(until, SampleOfTick(std::max(writes_[next_].time, 0), tickRate_));
-        for (; position_ < until; ++position_)
-            out.push_back(chip_.Sample());
+        if (until > position_) {
+            const std::size_t from = out.size();
+            out.resize(from + static_cast<std::size_t>(until - position_));
+            chip_->Generate(out.data() + from, out.size() - from);
+            position_ = until;
+        }
     }
 }
 
@@ -35,7 +39,7 @@ void SongStream::Write(std::uint8_t reg, std::uint8_t val) {
         keyRegisters_[reg - 0xB0] = val;
     if (reg == 0xBD)
         rhythmRegister_ = val;
-    chip_.Write(reg, SilencedValue(reg, val, muted_));
+    chip_->Write(reg, SilencedValue(reg, val, muted_));
 }
 
 void SongStream::SetMuted(VoiceSet muted) {
@@ -43,10 +47,10 @@ void SongStream::SetMuted(VoiceSet muted) {
     muted_ = muted;
     for (int channel = 0; channel < 9; ++channel) {
         if ((newly >> channel & 1) && (keyRegisters_[channel] & 0x20))
-            chip_.Write(static_cast<std::uint8_t>(0xB0 + channel),
-                        SilencedValue(static_cast<std::uint8_t>(0xB0 + channel),
-                                      keyRegisters_[channel], muted));
+            chip_->Write(static_cast<std::uint8_t>(0xB0 + channel),
+                         SilencedValue(static_cast<std::uint8_t>(0xB0 + channel),
+                                       keyRegisters_[channel], muted));
     }
     if (newly >> 9)
-        chip_.Write(0xBD, SilencedValue(0xBD, rhythmRegister_, muted));
+        chip_->Write(0xBD, SilencedValue(0xBD, rhythmRegister_, muted));
 }

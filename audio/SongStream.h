@@ -1,13 +1,14 @@
 // A song played piece by piece from any tick: the samples of a render, made as they are needed.
 #pragma once
 
-#include "Opl2Chip.h"
+#include "ChipEmulator.h"
 #include "VoiceMute.h"
 #include "WriteOrder.h"
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 // Plays time-ordered writes (times in ticks, real register numbers) through a freshly reset
@@ -17,7 +18,7 @@
 class SongStream {
 public:
     SongStream(const std::vector<TimedWrite>& writes, int tickRate, std::int32_t startTick = 0,
-               VoiceSet muted = 0);
+               VoiceSet muted = 0, Emulator emulator = Emulator::Nuked);
 
     // Silences the voices from now on: a newly muted voice that sounds is keyed off at once; an
     // unmuted one sounds again from its next key-on.
@@ -41,7 +42,7 @@ private:
     std::size_t next_ = 0;
     std::int64_t startSample_ = 0;
     std::int64_t position_ = 0;
-    Opl2Chip chip_;
+    std::unique_ptr<ChipEmulator> chip_;
     VoiceSet muted_ = 0;
     std::array<std::uint8_t, 9> keyRegisters_{}; // 0xB0..0xB8 as the song wrote them
     std::uint8_t rhythmRegister_ = 0;            // 0xBD as the song wrote it

@@ -3,6 +3,7 @@
 
 #include "ImfSong.h"
 #include "InaudibleWrites.h"
+#include "TickedWrites.h"
 #include "WriteOrder.h"
 
 #include <cstdint>
@@ -20,7 +21,15 @@
 std::vector<bool> FindSilentOperatorWrites(const std::vector<TimedWrite>& writes, int tickRate,
                                            std::int32_t songLength);
 
-// DropInaudibleWrites, then a replay at tickRate whose silent operator writes go with what
-// they leave repeated, again as long as that leaves more to find. Songs too long to render
-// get no replay. Returns the drops of all rounds.
-DropCounts DropUnheardWrites(TImfSong& song, const InaudibleOptions& options, int tickRate);
+// DropInaudibleWrites, then, when `deep`, a replay at tickRate whose silent operator writes go
+// with what they leave repeated, again as long as that leaves more to find. Songs too long to
+// render get no replay. Returns the drops of all rounds.
+DropCounts DropUnheardWrites(TImfSong& song, const InaudibleOptions& options, int tickRate,
+                             bool deep);
+
+// The same on a file's own stream of writes, times in units of which unitsPerSecond make a
+// second: the writes that go are removed (the loop point follows its write) and the records the
+// stream left out (register 0, registers the OPL2 lacks) are counted among the drops. A song
+// with a loop point gets no replay: its second time round starts from other register values.
+DropCounts DropUnheardWrites(TickedWrites& song, const InaudibleOptions& options,
+                             int unitsPerSecond, bool deep);

@@ -35,11 +35,15 @@ void KeepOneChip(Capture& capture) {
         music = write.chip.id;
     }
     int keep = music >= 0 ? music : first;
-    std::size_t kept = 0;
-    for (const CaptureWrite& write : capture.writes) {
+    std::size_t kept = 0, loopWrite = 0;
+    for (std::size_t at = 0; at < capture.writes.size(); ++at) {
+        if (at == capture.loopWrite)
+            loopWrite = kept;
+        const CaptureWrite& write = capture.writes[at];
         if (write.chip.id == keep && !write.chip.second)
             capture.writes[kept++] = write;
     }
+    capture.loopWrite = capture.loopWrite >= capture.writes.size() ? kept : loopWrite;
     std::size_t dropped = capture.writes.size() - kept;
     capture.writes.resize(kept);
     if (dropped > 0)
@@ -56,10 +60,19 @@ TickedWrites CaptureTicks(const Capture& capture, int rate) {
             throw ImfError("ERROR: song longer than " + std::to_string(INT32_MAX) + " ticks");
         return static_cast<std::int32_t>(ticks);
     };
-    for (const CaptureWrite& write : capture.writes) {
+    for (std::size_t at = 0; at < capture.writes.size(); ++at) {
+        const CaptureWrite& write = capture.writes[at];
+        if (at == capture.loopWrite)
+            song.loopWrite = song.writes.size();
         if (GetRegChannel(write.reg, 0) != -2)
             song.writes.push_back({tick(write.time), write.reg, write.val});
+        else
+            ++(write.reg == 0 ? song.registerZero : song.absent);
     }
+    if (capture.loopWrite >= capture.writes.size())
+        song.loopWrite = song.writes.size();
+    if (capture.loopTime >= 0)
+        song.loopTime = tick(capture.loopTime);
     song.length = tick(capture.length);
     return song;
 }

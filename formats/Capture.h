@@ -29,6 +29,9 @@ struct Capture {
     std::vector<CaptureWrite> writes;
     std::int64_t length = 0; // all the waits, in the capture's units
     std::string title, author, game, description;
+    std::vector<std::uint8_t> tag;  // VGM: the whole GD3 tag as read, to be written back unchanged
+    std::int64_t loopTime = -1;     // VGM: the loop point in the capture's units; -1: no loop
+    std::size_t loopWrite = 0;      // the first write at or after the loop point
     std::vector<std::string> notes; // what `info` says about the reading
 };
 
@@ -43,5 +46,6 @@ std::int64_t TickOfTime(std::int64_t time, std::int64_t unitsPerSecond, int rate
 void KeepOneChip(Capture& capture);
 
 // The capture's writes at ticks of the rate, in file order, writes to registers the OPL2 does
-// not have left out. Raises "ERROR: song longer than 2147483647 ticks" past the song time.
+// not have left out, the loop point with them. Raises "ERROR: song longer than 2147483647 ticks"
+// past the song time.
 TickedWrites CaptureTicks(const Capture& capture, int rate);

@@ -27,7 +27,7 @@ CaptureChip DroChip(int chip) {
 // register numbers (early captures put the chip's registers there without escapes).
 Capture ReadVersion1Data(std::span<const std::uint8_t> data, bool dumpAsWrites) {
     Capture capture;
-    capture.unitsPerSecond = 1000;
+    capture.unitsPerSecond = kDroUnitsPerSecond;
     ByteReader stream(data);
     int chip = 0;
     bool waited = false;
@@ -162,7 +162,7 @@ Capture ReadVersion2(std::span<const std::uint8_t> bytes) {
 
     Capture capture;
     capture.format = "DRO version 2";
-    capture.unitsPerSecond = 1000;
+    capture.unitsPerSecond = kDroUnitsPerSecond;
     bool waited = false;
     for (std::uint32_t i = 0; i < pairs; ++i) {
         std::uint8_t index = stream.U8();
@@ -247,14 +247,14 @@ std::vector<std::uint8_t> DroBytes(const TickedWrites& song, int rate) {
     };
     std::int64_t now = 0; // ms
     for (const TimedWrite& write : song.writes) {
-        std::int64_t at = Scale(write.time, 1000, rate);
+        std::int64_t at = Scale(write.time, kDroUnitsPerSecond, rate);
         wait(at - now);
         now = std::max(now, at);
         pairs.U8(static_cast<std::uint8_t>(code[write.reg]));
         pairs.U8(write.val);
         ++count;
     }
-    std::int64_t length = std::max(now, Scale(song.length, 1000, rate));
+    std::int64_t length = std::max(now, Scale(song.length, kDroUnitsPerSecond, rate));
     if (length > UINT32_MAX) // the header counts milliseconds in 32 bits
         throw ImfError("ERROR: song too long for DRO");
     wait(length - now);

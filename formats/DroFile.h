@@ -7,6 +7,9 @@
 #include <span>
 #include <vector>
 
+// A DRO file keeps time in milliseconds.
+constexpr int kDroUnitsPerSecond = 1000;
+
 // Whether the bytes begin with "DBRAWOPL".
 bool IsDro(std::span<const std::uint8_t> bytes);
 

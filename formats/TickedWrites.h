@@ -13,7 +13,12 @@
 
 struct TickedWrites {
     std::vector<TimedWrite> writes;
-    std::int32_t length = 0; // ticks: the sum of all the file's delays
+    std::int32_t length = 0;    // ticks: the sum of all the file's delays
+    std::int32_t loopTime = -1; // where a VGM's loop starts; -1: no loop
+    std::size_t loopWrite = 0;  // the first write at or after the loop point
+    // Records that the writes leave out: register 0, which is no register, and register
+    // numbers the OPL2 does not have.
+    std::int64_t registerZero = 0, absent = 0;
 };
 
 // Takes a reader's calls as the song model does (InitRead, ProcessCommand, ProcessPause) and
@@ -30,6 +35,8 @@ public:
     int ProcessCommand(std::uint8_t reg, std::uint8_t val) {
         if (GetRegChannel(reg, 0) != -2)
             song_.writes.push_back({song_.length, reg, val});
+        else
+            ++(reg == 0 ? song_.registerZero : song_.absent);
         return 0;
     }
     int ProcessPause(int ticks) {

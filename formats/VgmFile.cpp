@@ -13,7 +13,7 @@
 namespace {
 constexpr std::uint32_t kMagic = 0x206D6756;    // "Vgm "
 constexpr std::uint32_t kGd3Magic = 0x20336447; // "Gd3 "
-constexpr std::int64_t kSampleRate = 44100;
+constexpr std::int64_t kSampleRate = kVgmSamplesPerSecond;
 constexpr std::uint32_t kYm3812Clock = 3579545;
 constexpr std::size_t kHeaderSize = 0x80;
 
@@ -106,13 +106,18 @@ void ReadGd3(std::span<const std::uint8_t> bytes, std::size_t offset, Capture& c
         if (stream.U32() != kGd3Magic)
             return;
         stream.U32(); // version
-        stream.U32(); // size
-        std::string texts[7];
-        for (std::string& text : texts)
-            text = Gd3Text(stream);
-        capture.title = texts[0];
-        capture.game = texts[2];
-        capture.author = texts[6];
+        const std::uint32_t size = stream.U32();
+        const std::size_t texts = stream.Position();
+        std::string text[7];
+        for (std::string& each : text)
+            each = Gd3Text(stream);
+        capture.title = text[0];
+        capture.game = text[2];
+        capture.author = text[6];
+        // Written back as it is, when it lies whole in the file.
+        if (size <= bytes.size() - texts)
+            capture.tag.assign(bytes.begin() + static_cast<std::ptrdiff_t>(offset),
+                               bytes.begin() + static_cast<std::ptrdiff_t>(texts + size));
     } catch (const ImfError&) {
     }
 }
@@ -153,6 +158,8 @@ Capture ReadVgm(std::span<const std::uint8_t> bytes) {
     std::uint32_t version = stream.U32();
     stream.Seek(0x14);
     std::uint32_t gd3Offset = stream.U32();
+    stream.Seek(0x1C);
+    std::uint32_t loopOffset = stream.U32();
     std::size_t start = 0x40;
     if (version >= 0x150) {
         stream.Seek(0x34);
@@ -175,8 +182,13 @@ Capture ReadVgm(std::span<const std::uint8_t> bytes) {
         capture.length += samples;
         waited = true;
     };
+    const std::size_t loopAt = loopOffset == 0 ? 0 : 0x1C + std::size_t{loopOffset};
     while (!data.AtEnd()) {
         std::size_t at = data.Position();
+        if (at == loopAt) {
+            capture.loopTime = capture.length;
+            capture.loopWrite = capture.writes.size();
+        }
         std::uint8_t command = data.U8();
         if (IsOplWrite(command)) {
             std::uint8_t reg = data.U8();
@@ -216,7 +228,8 @@ Capture ReadVgm(std::span<const std::uint8_t> bytes) {
     return capture;
 }
 
-std::vector<std::uint8_t> VgmBytes(const TickedWrites& song, int rate, const std::string& title) {
+std::vector<std::uint8_t> VgmBytes(const TickedWrites& song, int rate, const std::string& title,
+                                   std::span<const std::uint8_t> tag) {
     ByteWriter data;
     std::int64_t now = 0; // samples
     auto wait = [&](std::int64_t samples) {
@@ -227,7 +240,18 @@ std::vector<std::uint8_t> VgmBytes(const TickedWrites& song, int rate, const std
         if (samples > 0)
             data.U8(static_cast<std::uint8_t>(0x6F + samples));
     };
-    for (const TimedWrite& write : song.writes) {
+    std::int64_t loopSample = -1;
+    std::size_t loopOffset = 0; // in the data
+    auto loopHere = [&] {
+        loopSample = std::max(now, SampleOf(song.loopTime, rate));
+        wait(loopSample - now);
+        now = loopSample;
+        loopOffset = data.Size();
+    };
+    for (std::size_t i = 0; i < song.writes.size(); ++i) {
+        const TimedWrite& write = song.writes[i];
+        if (song.loopTime >= 0 && i == song.loopWrite)
+            loopHere();
         std::int64_t at = SampleOf(write.time, rate);
         wait(at - now);
         now = std::max(now, at);
@@ -235,6 +259,8 @@ std::vector<std::uint8_t> VgmBytes(const TickedWrites& song, int rate, const std
         data.U8(write.reg);
         data.U8(write.val);
     }
+    if (song.loopTime >= 0 && song.loopWrite >= song.writes.size())
+        loopHere();
     std::int64_t total = std::max(now, SampleOf(song.length, rate));
     if (total > UINT32_MAX) // the header counts samples in 32 bits
         throw ImfError("ERROR: song too long for VGM");
@@ -242,7 +268,10 @@ std::vector<std::uint8_t> VgmBytes(const TickedWrites& song, int rate, const std
     data.U8(0x66);
 
     ByteWriter gd3;
-    if (!title.empty()) {
+    if (!tag.empty() && title.empty()) {
+        for (std::uint8_t byte : tag)
+            gd3.U8(byte);
+    } else if (!title.empty()) {
         ByteWriter texts;
         PutGd3Text(texts, title);
         for (int i = 1; i < 11; ++i) // the other ten texts of the tag stay empty
@@ -266,6 +295,10 @@ std::vector<std::uint8_t> VgmBytes(const TickedWrites& song, int rate, const std
     if (gd3.Size() > 0)
         put(0x14, static_cast<std::uint32_t>(kHeaderSize + data.Size() - 0x14));
     put(0x18, static_cast<std::uint32_t>(total));
+    if (loopSample >= 0) {
+        put(0x1C, static_cast<std::uint32_t>(kHeaderSize + loopOffset - 0x1C));
+        put(0x20, static_cast<std::uint32_t>(total - loopSample));
+    }
     put(0x34, static_cast<std::uint32_t>(kHeaderSize - 0x34));
     put(0x50, kYm3812Clock);
     auto rest = std::copy(data.Bytes().begin(), data.Bytes().end(), bytes.begin() + kHeaderSize);

@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+// A VGM file keeps time in samples of 1/44,100 s.
+constexpr int kVgmSamplesPerSecond = 44100;
+
 // Whether the bytes begin with "Vgm ".
 bool IsVgm(std::span<const std::uint8_t> bytes);
 
@@ -18,7 +21,8 @@ bool IsVgm(std::span<const std::uint8_t> bytes);
 // for a command cut short.
 Capture ReadVgm(std::span<const std::uint8_t> bytes);
 
-// The writes as a VGM 1.51 file for one YM3812, ticks of `rate` turned into samples; with a
-// GD3 tag naming the title when it is not empty. Raises "ERROR: song too long for VGM" past
-// 2^32 samples.
-std::vector<std::uint8_t> VgmBytes(const TickedWrites& song, int rate, const std::string& title);
+// The writes as a VGM 1.51 file for one YM3812, ticks of `rate` turned into samples, with the
+// song's loop point; with a GD3 tag naming the title when it is not empty, else `tag` (a whole
+// GD3 tag as read) when there is one. Raises "ERROR: song too long for VGM" past 2^32 samples.
+std::vector<std::uint8_t> VgmBytes(const TickedWrites& song, int rate, const std::string& title,
+                                   std::span<const std::uint8_t> tag = {});

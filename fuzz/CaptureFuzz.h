@@ -1,5 +1,6 @@
 // What the capture fuzz targets share: the errors a capture may rightly raise, and the steps
-// after a reader (ticks, the song model, the VGM and DRO writers and their readers again).
+// after a reader (ticks, the song model, the VGM and DRO writers and their readers again, a VGM
+// also in samples with the capture's tag and loop).
 #pragma once
 
 #include "DroFile.h"
@@ -50,6 +51,9 @@ template <typename Read> int FuzzCapture(const std::uint8_t* data, std::size_t s
         InterpretWrites(model, song);
         ReadVgm(VgmBytes(song, 560, capture.title));
         ReadDro(DroBytes(song, 560));
+        // In the VGM's own clock, with the capture's tag and loop point, as a faithful copy.
+        const TickedWrites samples = CaptureTicks(capture, kVgmSamplesPerSecond);
+        ReadVgm(VgmBytes(samples, kVgmSamplesPerSecond, "", capture.tag));
     });
     return 0;
 }

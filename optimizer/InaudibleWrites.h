@@ -4,7 +4,10 @@
 #include "ImfSong.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <limits>
+#include <span>
 #include <vector>
 
 struct InaudibleOptions {
@@ -14,33 +17,54 @@ struct InaudibleOptions {
 
 // How many writes each rule dropped.
 struct DropCounts {
-    std::int64_t repeated = 0;    // the register already holds the value
-    std::int64_t overwritten = 0; // written again in the same tick, before any sample is made
-    std::int64_t ignoredBits = 0; // changes only bits the chip does not have
-    std::int64_t unreachable = 0; // timers, register 0 and register numbers the chip lacks
-    std::int64_t silent = 0;      // marked silent by the caller (a replay of the song)
+    std::int64_t repeated = 0;     // the register already holds the value
+    std::int64_t overwritten = 0;  // written again in the same tick, before any sample is made
+    std::int64_t ignoredBits = 0;  // changes only bits the chip does not have
+    std::int64_t timers = 0;       // the timers 0x02..0x04, which make no sound
+    std::int64_t absent = 0;       // register numbers the OPL2 does not have
+    std::int64_t registerZero = 0; // records of register 0, which is no register
+    std::int64_t silent = 0;       // marked silent by the caller (a replay of the song)
 
     std::int64_t Total() const {
-        return repeated + overwritten + ignoredBits + unreachable + silent;
+        return repeated + overwritten + ignoredBits + timers + absent + registerZero + silent;
     }
     DropCounts& operator+=(const DropCounts& other);
 };
 
-// Removes from the channel lists the writes that no sample can hear, deciding in the order the
-// writers put the writes on disk, in one pass:
+// One write of a stream, in the order the writes reach the chip. Writes with equal times reach
+// it with no sample made between them, whatever the unit (song ticks, capture samples).
+struct StreamWrite {
+    std::int64_t time = 0;
+    std::uint8_t reg = 0;
+    std::uint8_t val = 0;
+};
+
+constexpr std::size_t kNoLoop = std::numeric_limits<std::size_t>::max();
+
+// Which writes of a stream stay, one flag per write, and how many each rule dropped:
 // - a value the register already holds, in the bits the chip has (the first write of a register
 //   stays);
-// - a write that a later write of the same tick replaces, unless it changes a key bit (a key-on
-//   or key-off is an event, not a value) or a key-on in between reads it: the attack and decay
-//   rates, the key-scale bit and the block and frequency of its channel, or the note select of
-//   0x08, which the key-on latches into the envelope;
-// - writes to the timers (unless options.keepTimers) and to registers the chip lacks.
-// `silent`, when not empty, holds one flag per write in that order: flagged writes go too, and
-// what they leave repeated afterwards. Notes stay on their channels and the song's length is
-// untouched.
+// - a write that a later write of the same time replaces, unless it changes a key bit (a key-on
+//   or key-off is an event, not a value) or a key-on or key-off of the channel the register
+//   belongs to comes in between or is that later write: emulators and the chip read operator
+//   and channel settings at key events, some of them the values of the moment before the
+//   event's own write;
+// - writes to the timers (unless options.keepTimers), to register 0 and to registers the chip
+//   lacks.
+// `silent`, when not empty, holds one flag per write: flagged writes go too, and what they leave
+// repeated afterwards. Before write `forgetAt` (a loop point) the pass forgets every register,
+// so that a second time round plays as the first.
+struct StreamDrops {
+    DropCounts counts;
+    std::vector<bool> keep;
+};
+StreamDrops FindInaudibleWrites(std::span<const StreamWrite> writes,
+                                const InaudibleOptions& options,
+                                const std::vector<bool>& silent = {},
+                                std::size_t forgetAt = kNoLoop);
+
+// The same rules on a song's channel lists, read in the order the writers put them on disk;
+// the writes that go are removed from the lists. Notes stay on their channels and the song's
+// length is untouched.
 DropCounts DropInaudibleWrites(TImfSong& song, const InaudibleOptions& options,
                                const std::vector<bool>& silent = {});
-
-// Keeps in each channel list only the writes whose flag in `keep` (one vector per list, one flag
-// per write) is set; returns the number removed.
-std::int64_t KeepFlaggedWrites(TImfSong& song, const std::array<std::vector<bool>, 10>& keep);

@@ -30,7 +30,7 @@ TEST(UnheardWrites, OnePassRules) {
           {0x40, 0x20},    {0x61, 0xF0}, // channel 1's attack: channel 0's key-on does not read it
           {0xA0, 0x44},                  // channel 0's frequency, read by its key-on: stays
           {0xB0, 0x31},    {0xA0, 0x50}, {0x61, 0xF1},
-          {0x20, 0x01}, // only the multiplier differs: the key-on does not read it
+          {0x20, 0x01}, // a key-on of its channel comes between: stays
           {0x23, 0x10}, // the key-scale bit: the key-on reads it
           {0xB0, 0x11}, // key-off and key-on in one tick: events, both stay
           {0xB0, 0x31},    {0x20, 0x02}, {0x23, 0x00, 1},
@@ -42,8 +42,8 @@ TEST(UnheardWrites, OnePassRules) {
     TImfSong timers = song;
     const SampleBuffer before = RenderSong(song, kRate);
     DropCounts counts = DropInaudibleWrites(song, {});
-    EXPECT_EQ(counts.unreachable, 2);
-    EXPECT_EQ(counts.overwritten, 4);
+    EXPECT_EQ(counts.timers, 2);
+    EXPECT_EQ(counts.overwritten, 3);
     EXPECT_EQ(counts.ignoredBits, 4);
     EXPECT_EQ(counts.repeated, 2);
     EXPECT_EQ(SongWrites(song), (std::vector<Write>{{0, 0x01, 0x20},
@@ -52,6 +52,7 @@ TEST(UnheardWrites, OnePassRules) {
                                                     {0, 0xB0, 0x31},
                                                     {0, 0xA0, 0x50},
                                                     {0, 0x61, 0xF1},
+                                                    {0, 0x20, 0x01},
                                                     {0, 0x23, 0x10},
                                                     {0, 0xB0, 0x11},
                                                     {0, 0xB0, 0x31},
@@ -63,7 +64,7 @@ TEST(UnheardWrites, OnePassRules) {
     EXPECT_EQ(RenderSong(song, kRate), before);
     EXPECT_EQ(DropInaudibleWrites(song, {}).Total(), 0) << "nothing more falls away";
 
-    EXPECT_EQ(DropInaudibleWrites(timers, {true}).unreachable, 0);
+    EXPECT_EQ(DropInaudibleWrites(timers, {true}).timers, 0);
     EXPECT_TRUE(Holds(timers, {0, 0x02, 0x10}));
     EXPECT_TRUE(Holds(timers, {0, 0x04, 0x80}));
 }
@@ -85,7 +86,7 @@ TImfSong ToneThen(int rest, std::initializer_list<testsupport::Write> later) {
 // Drops with the replay; expects the render unchanged and returns the song.
 TImfSong Dropped(TImfSong song) {
     const SampleBuffer before = RenderSong(song, kRate);
-    DropUnheardWrites(song, {}, kRate);
+    DropUnheardWrites(song, {}, kRate, true);
     EXPECT_EQ(RenderSong(song, kRate), before);
     return song;
 }
@@ -115,4 +116,38 @@ TEST(UnheardWrites, OperatorsAtRest) {
     TImfSong keyed = ToneThen(
         900, {{0x63, 0x10, 10}, {0xB0, 0x31}, {0xB0, 0x11, 10}, {0x63, 0xF0}, {0xB0, 0x31, 100}});
     EXPECT_EQ(SongWrites(Dropped(keyed)), SongWrites(keyed));
+}
+
+TEST(UnheardWrites, KeyOnsKeepWhatTheyMayRead) {
+    // Emulators read a channel's settings at its key-on, MAME's even those of the moment before
+    // the key-on's own write, DOSBox's the waveform: a write replaced in its tick stays when a
+    // key-on of its channel comes between, or is the write that replaces it.
+    TImfSong song;
+    song.InitRead();
+    for (auto [reg, val] : testsupport::kToneTimbre)
+        song.ProcessCommand(reg, val);
+    testsupport::FeedMore(song, {{0x01, 0x20, 1},
+                                 {0x20, 0x31}, // key-scale rate: the block sets the rates
+                                 {0xA0, 0x44},
+                                 {0xB0, 0x1A, 10}, // block 6, no key
+                                 {0xB0, 0x00},     // block 0, replaced by the key-on
+                                 {0xB0, 0x32, 50},
+                                 {0xEC, 0xD1}, // channel 4's carrier waveform, read by its key-on
+                                 {0xA4, 0x60},
+                                 {0xB4, 0x31},
+                                 {0xEC, 0x00, 50},
+                                 {0x43, 0x10}, // no key-on between: goes
+                                 {0x43, 0x08, 10}});
+    const auto before = SongWrites(song);
+    std::vector<SampleBuffer> heard;
+    for (Emulator emulator : {Emulator::Nuked, Emulator::Dosbox, Emulator::Mame})
+        heard.push_back(RenderSong(song, kRate, 0, emulator));
+    EXPECT_EQ(DropInaudibleWrites(song, {}).overwritten, 1);
+    EXPECT_TRUE(Holds(song, {11, 0xB0, 0x00}));
+    EXPECT_TRUE(Holds(song, {61, 0xEC, 0xD1}));
+    EXPECT_FALSE(Holds(song, {111, 0x43, 0x10}));
+    int i = 0;
+    for (Emulator emulator : {Emulator::Nuked, Emulator::Dosbox, Emulator::Mame})
+        EXPECT_TRUE(RenderSong(song, kRate, 0, emulator) == heard[i++]) << EmulatorName(emulator);
+    EXPECT_EQ(SongWrites(song).size(), before.size() - 1);
 }

@@ -132,6 +132,12 @@ session() {
     run imftool compare note.imf other.imf --top 2
     run imftool compare note.imf none.imf
     run imftool optimize --mode smallest note.imf other.imf
+    run imftool render note.imf mame.wav --emu mame
+    run imftool render note.imf dosbox.wav --emu dosbox
+    run stat -c %n:%s mame.wav dosbox.wav
+    run imftool compare note.imf note_optimized.imf --emu dosbox
+    usage imftool compare note.imf other.imf --emu opl
+    usage imftool optimize note.imf --rate 0
 
     section "rhythm mode takes channels 6 to 8 while notes sound there: smallest falls back"
     local busy=(00 00 00 00)
@@ -163,6 +169,22 @@ session() {
     run imftool info titled.vgm
     run imftool optimize titled.vgm -o out.dro
     run sh -c 'imftool info out.dro | grep ^format'
+
+    section "the faithful copy of a capture keeps its clock and tag; the rules add up"
+    # Writes at 0 and 37 samples (between two ticks at 560 Hz), the second one written twice,
+    # then registers 0x06 and 0x00, which the OPL2 lacks.
+    printf 'Vgm ' >odd.vgm
+    printf '\x00\x00\x00\x00\x51\x01\x00\x00' >>odd.vgm
+    head -c 40 /dev/zero >>odd.vgm
+    printf '\x0c\x00\x00\x00' >>odd.vgm
+    head -c 8 /dev/zero >>odd.vgm
+    printf '\x5a\x20\x21\x61\x25\x00\x5a\x40\x10\x5a\x40\x3f\x5a\x06\x01\x5a\x00\x00' >>odd.vgm
+    printf '\x61\x20\x00\x66' >>odd.vgm
+    run imftool optimize --mode faithful --explain odd.vgm -o odd_out.vgm
+    hex odd_out.vgm
+    run imftool optimize --mode faithful titled.vgm -o titled_out.vgm
+    run sh -c 'imftool info titled_out.vgm | grep -E "^(format|title)"'
+    run imftool optimize --mode faithful odd.vgm -o odd_out.imf --rate 700
     printf 'Vgm ' >magic_only.vgm
     run imftool info magic_only.vgm
     cp song.vgm two_chips.vgm
