@@ -2,6 +2,7 @@
 
 #include "CommandFlow.h"
 #include "Console.h"
+#include "NameTable.h"
 #include "Opl2Chip.h"
 #include "Optimize.h"
 #include "UnheardWrites.h"
@@ -13,7 +14,7 @@
 #include <utility>
 
 namespace {
-constexpr std::array<std::pair<OptimizeMode, const char*>, 3> kModeNames = {{
+constexpr NameTable<OptimizeMode, 3> kModeNames = {{
     {OptimizeMode::Seed, "seed"},
     {OptimizeMode::Faithful, "faithful"},
     {OptimizeMode::Smallest, "smallest"},
@@ -53,19 +54,11 @@ void ReportDrops(const DropCounts& counts, const DropSettings& settings, const s
 }
 
 std::optional<OptimizeMode> ParseOptimizeMode(const std::string& word) {
-    for (const auto& [mode, name] : kModeNames) {
-        if (word == name)
-            return mode;
-    }
-    return std::nullopt;
+    return ValueOfName(kModeNames, word);
 }
 
 const char* OptimizeModeName(OptimizeMode mode) {
-    for (const auto& [each, name] : kModeNames) {
-        if (each == mode)
-            return name;
-    }
-    return "";
+    return NameOfValue(kModeNames, mode);
 }
 
 ModeResult OptimizeWithMode(TImfSong& song, OptimizeMode mode, const AllocationSettings& settings,

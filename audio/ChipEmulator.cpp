@@ -1,5 +1,6 @@
 #include "ChipEmulator.h"
 
+#include "NameTable.h"
 #include "Opl2Chip.h"
 
 #include <adplug/emuopl.h>
@@ -10,7 +11,7 @@
 #include <utility>
 
 namespace {
-constexpr std::array<std::pair<Emulator, const char*>, 3> kEmulatorNames = {{
+constexpr NameTable<Emulator, 3> kEmulatorNames = {{
     {Emulator::Nuked, "nuked"},
     {Emulator::Dosbox, "dosbox"},
     {Emulator::Mame, "mame"},
@@ -48,19 +49,11 @@ private:
 } // namespace
 
 std::optional<Emulator> ParseEmulator(const std::string& word) {
-    for (const auto& [emulator, name] : kEmulatorNames) {
-        if (word == name)
-            return emulator;
-    }
-    return std::nullopt;
+    return ValueOfName(kEmulatorNames, word);
 }
 
 const char* EmulatorName(Emulator emulator) {
-    for (const auto& [each, name] : kEmulatorNames) {
-        if (each == emulator)
-            return name;
-    }
-    return "";
+    return NameOfValue(kEmulatorNames, emulator);
 }
 
 std::unique_ptr<ChipEmulator> MakeChipEmulator(Emulator emulator) {
