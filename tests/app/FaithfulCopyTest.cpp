@@ -2,10 +2,12 @@
 // tag and loop point kept, and the register memory forgotten at the loop point.
 #include "FaithfulCopy.h"
 #include "DroFile.h"
+#include "TestSupport.h"
 #include "VgmFile.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <tuple>
 #include <vector>
 
@@ -94,4 +96,28 @@ TEST(FaithfulCopy, DroKeepsItsMilliseconds) {
     EXPECT_EQ(WritesOf(back),
               (std::vector<Write>{{0, 0x20, 0x21}, {3, 0x20, 0x22}, {3, 0xB0, 0x31}}));
     EXPECT_EQ(back.length, 7);
+}
+
+TEST(FaithfulCopy, RealVgmKeepsEveryKeptWriteAtItsSample) {
+    const auto path = std::filesystem::path(IMF_CORPUS_DIR) / "../captures/YsBattle.vgm";
+    if (!std::filesystem::exists(path))
+        GTEST_SKIP() << "no captures at " << path.parent_path();
+    const SongSource source = ReadSongSource(testsupport::ReadBytes(path), path.string());
+    const FaithfulCopy copy = CopyFaithfully(source, 560, OutputKind::Vgm, {});
+    const Capture back =
+        *ReadSongSource(VgmBytes(copy.writes, copy.output.tickRate, "", copy.output.tag), "y.vgm")
+             .capture;
+    // What stays is the input less some writes: each at its own sample, in its own order.
+    const std::vector<Write> input = WritesOf(*source.capture), output = WritesOf(back);
+    std::size_t at = 0;
+    for (const Write& write : output) {
+        while (at < input.size() && input[at] != write)
+            ++at;
+        ASSERT_LT(at++, input.size()) << "a write moved or came from nowhere";
+    }
+    EXPECT_EQ(static_cast<std::int64_t>(output.size()), copy.before - copy.counts.Total());
+    EXPECT_EQ(back.length, source.capture->length);
+    EXPECT_EQ(back.title, source.capture->title);
+    EXPECT_EQ(back.author, source.capture->author);
+    EXPECT_EQ(back.tag, source.capture->tag);
 }

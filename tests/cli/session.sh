@@ -74,6 +74,17 @@ session() {
     usage imftool optimize x.imf --reserved 9
     usage imftool optimize x.imf --reserved -1
     usage imftool optimize x.imf --mode loudest
+    # Every option that takes a value, given last without one.
+    for option in -o --mode --reserved --depth --rate; do usage imftool optimize x.imf "$option"; done
+    usage imftool info x.imf --rate
+    for option in --rate --title; do usage imftool convert x.imf y.imf "$option"; done
+    usage imftool volume x.imf y.imf 10 --channel
+    for option in --rate --emu --solo --mute --stems; do
+        usage imftool render x.imf y.wav "$option"
+    done
+    for option in --rate --emu --top; do usage imftool compare x.imf y.imf "$option"; done
+    usage imftool instruments x.imf y.ibk --names
+    usage imftool midi x.imf y.mid --rate
     usage imftool compare x.imf
     for command in optimize info dump convert tracks volume swap render compare instruments midi; do
         run imftool "$command" --help

@@ -181,19 +181,22 @@ TEST(CaptureFiles, RealCapturesReadAsASecondReadingCountsThem) {
     std::filesystem::path dir = std::filesystem::path(IMF_CORPUS_DIR) / "../captures";
     if (!std::filesystem::exists(dir))
         GTEST_SKIP() << "no captures at " << dir;
-    // file, writes, first write, last write (units, reg, val), length in units
-    const std::tuple<const char*, std::size_t, Write, Write, std::int64_t> kFiles[] = {
-        {"doofus.dro", 11038, {0, 0x01, 0x20}, {167490, 0xBD, 0x39}, 167490},
-        {"dro_v2.dro", 11847, {0, 0x01, 0x20}, {221239, 0x43, 0x1C}, 221239},
-        {"crusader.raw", 1578, {0, 0x01, 0x00}, {103366800, 0xB2, 0x25}, 103907280},
-        {"YsBattle.vgm", 31544, {0, 0x01, 0x20}, {6281163, 0xBD, 0x20}, 6320347}};
-    for (const auto& [name, count, first, last, length] : kFiles) {
+    // file, writes, first write, last write (units, reg, val), length in units, and in ticks at
+    // 560 and 700 per second (the length in seconds times the rate, halves up)
+    const std::tuple<const char*, std::size_t, Write, Write, std::int64_t, int, int> kFiles[] = {
+        {"doofus.dro", 11038, {0, 0x01, 0x20}, {167490, 0xBD, 0x39}, 167490, 93794, 117243},
+        {"dro_v2.dro", 11847, {0, 0x01, 0x20}, {221239, 0x43, 0x1C}, 221239, 123894, 154867},
+        {"crusader.raw", 1578, {0, 0x01, 0x00}, {103366800, 0xB2, 0x25}, 103907280, 48767, 60959},
+        {"YsBattle.vgm", 31544, {0, 0x01, 0x20}, {6281163, 0xBD, 0x20}, 6320347, 80258, 100323}};
+    for (const auto& [name, count, first, last, length, at560, at700] : kFiles) {
         Capture song = Read(testsupport::ReadBytes(dir / name));
         ASSERT_EQ(song.writes.size(), count) << name;
         const CaptureWrite &a = song.writes.front(), &z = song.writes.back();
         EXPECT_EQ(Write(a.time, a.reg, a.val), first) << name;
         EXPECT_EQ(Write(z.time, z.reg, z.val), last) << name;
         EXPECT_EQ(song.length, length) << name;
+        EXPECT_EQ(CaptureTicks(song, 560).length, at560) << name;
+        EXPECT_EQ(CaptureTicks(song, 700).length, at700) << name;
     }
     // doofus.dro begins with an unescaped register dump: only that reading matches its header.
     EXPECT_NE(Read(testsupport::ReadBytes(dir / "doofus.dro")).notes.at(0).find("as registers"),
