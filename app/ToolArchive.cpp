@@ -213,26 +213,19 @@ int ToolArchive(int argc, char** argv, int first) {
     std::string verb = first < argc ? argv[first] : "";
     if (verb == "--help" || verb == "-h")
         return PrintHelp(kUsage);
-    struct Verb {
-        const char* name;
-        std::size_t positional;
-        int (*run)(const ToolArgs&);
-    };
-    static constexpr Verb kVerbs[] = {
-        {"list", 3, List}, {"extract", 4, Extract}, {"replace", 5, Replace}};
-    for (const Verb& candidate : kVerbs) {
-        if (verb != candidate.name)
-            continue;
-        ToolArgs args =
-            ParseToolArgs(argc, argv, first,
-                          {{"--dict", true}, {"--rate", true}, {"--verbose", false}, {"-o", true}},
-                          candidate.positional, candidate.positional, kUsage);
-        if (args.help)
-            return PrintHelp(kUsage);
-        if (verb != "replace" && args.Has("-o"))
-            UsageError("-o belongs to replace", kUsage);
-        return candidate.run(args);
-    }
-    UsageError(verb.empty() ? "archive needs list, extract or replace" : "unknown verb " + verb,
-               kUsage);
+    const OptionDef dict{"--dict", true}, rate{"--rate", true}, verbose{"--verbose", false},
+        out{"-o", true};
+    ToolArgs args;
+    if (verb == "list")
+        args = ParseToolArgs(argc, argv, first, {dict, rate}, 3, 3, kUsage);
+    else if (verb == "extract")
+        args = ParseToolArgs(argc, argv, first, {dict, verbose}, 4, 4, kUsage);
+    else if (verb == "replace")
+        args = ParseToolArgs(argc, argv, first, {dict, rate, verbose, out}, 5, 5, kUsage);
+    else
+        UsageError(verb.empty() ? "archive needs list, extract or replace" : "unknown verb " + verb,
+                   kUsage);
+    if (args.help)
+        return PrintHelp(kUsage);
+    return verb == "list" ? List(args) : verb == "extract" ? Extract(args) : Replace(args);
 }
