@@ -252,6 +252,13 @@ ArchiveFiles ReplaceArchiveSong(const AudioArchive& archive, std::span<const std
         throw ImfError("ERROR: chunk " + std::to_string(index) +
                        " is an empty slot whose offset lies past later chunks");
 
+    for (std::size_t j = 0; j < archive.chunks.size(); ++j) {
+        const ArchiveChunk& other = archive.chunks[j];
+        if (j != index && chunk.stored > 0 && other.stored > 0 && other.offset == chunk.offset)
+            throw ImfError("ERROR: chunk " + std::to_string(index) +
+                           " shares its bytes with chunk " + std::to_string(j));
+    }
+
     ByteWriter expanded;
     expanded.U16(static_cast<std::uint16_t>(records.size()));
     for (std::uint8_t byte : records)

@@ -301,6 +301,14 @@ TEST(AudioArchive, ReplacingIsRefusedForWhatDoesNotFit) {
     EXPECT_EQ(
         MessageOf([&] { ReplaceArchiveSong(archive, built.data, 7, kCornerRecords, nullptr); }),
         "ERROR: chunk 7 is outside the archive (7 chunks)");
+    // Chunks 0 and 2 both start at 0: replacing one would change the other.
+    Archive shared;
+    shared.data = SongChunk(kCornerRecords, {});
+    shared.header = Bytes{0, 0, 0, 0, 14, 0, 0, 0, 0, 0, 0, 0, 14, 0, 0, 0};
+    AudioArchive twice = Read(shared);
+    EXPECT_EQ(
+        MessageOf([&] { ReplaceArchiveSong(twice, shared.data, 2, kWonderRecords, nullptr); }),
+        "ERROR: chunk 2 shares its bytes with chunk 0");
 }
 
 TEST(AudioArchive, CodedReplacementExpandsToTheSongAndRefusesBytesTheDictionaryLacks) {
