@@ -1,6 +1,7 @@
 #include "AudioArchive.h"
 
 #include "ByteWriter.h"
+#include "FileBytes.h"
 #include "ImfError.h"
 #include "RegisterMap.h"
 
@@ -187,6 +188,7 @@ AudioArchive ReadAudioArchive(std::span<const std::uint8_t> header,
         archive.offsets.push_back(U32At(header, at));
     const std::vector<std::uint32_t> ends = ChunkEnds(archive.offsets);
     archive.chunks.resize(ends.size());
+    std::size_t expanded = 0;
     for (std::size_t i = 0; i < ends.size(); ++i) {
         ArchiveChunk& chunk = archive.chunks[i];
         chunk.offset = archive.offsets[i];
@@ -198,11 +200,21 @@ AudioArchive ReadAudioArchive(std::span<const std::uint8_t> header,
                               std::to_string(data.size()) + " bytes)");
         chunk.stored = ends[i] - chunk.offset;
         std::span<const std::uint8_t> stored = data.subspan(chunk.offset, chunk.stored);
+        // Entries that repeat one offset read the same bytes again and again: the expanded
+        // chunks together may hold no more than a file read.
+        std::size_t expandsTo = stored.size();
+        if (TrailingTagBytes(stored) == stored.size())
+            expandsTo = 0;
+        else if (dictionary && stored.size() >= 4)
+            expandsTo = U32At(stored, 0);
+        if (expandsTo > kMaxInputBytes - expanded)
+            ChunkError(i, "the chunks expand past " + std::to_string(kMaxInputBytes) + " bytes");
         if (dictionary)
             ReadCodedChunk(chunk, i, stored, *dictionary);
         else
             ReadPlainChunk(chunk, stored);
         archive.tags += chunk.tagBytes / 4;
+        expanded += chunk.bytes.size();
     }
     SortIntoKinds(archive.chunks);
     return archive;

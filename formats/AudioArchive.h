@@ -46,7 +46,8 @@ bool IsAudioArchiveHeader(std::span<const std::uint8_t> header);
 // Reads the archive; Huffman-coded when a dictionary is given. Raises "ERROR: " and what is
 // wrong for a header of the wrong size, and "ERROR: chunk N: ..." for a chunk whose offsets
 // lie past the end of the data, whose coded bytes run out before its expanded length, go on
-// past it, or are too few to hold that length. Offsets of empty slots that point past later
+// past it, or are too few to hold that length, and for chunks that together expand past
+// kMaxInputBytes (entries repeating one offset). Offsets of empty slots that point past later
 // chunks are no error: a chunk whose next entry is not above its own is empty.
 AudioArchive ReadAudioArchive(std::span<const std::uint8_t> header,
                               std::span<const std::uint8_t> data,

@@ -175,6 +175,17 @@ TEST(AudioArchive, BrokenArchivesAreRefusedWithTheChunk) {
               "ERROR: chunk 3: bytes 48 to 76 lie past the end of the data (60 bytes)");
 }
 
+TEST(AudioArchive, EntriesRepeatingOneOffsetCannotExpandPastWhatAFileHolds) {
+    // 1,025 chunks of the same 64 KiB: more than 64 MiB.
+    Archive built;
+    built.data = SongChunk(Bytes(65532, 0), {});
+    for (int i = 0; i < 1025; ++i)
+        built.header = Cat(Cat(built.header, U32(0)), U32(65534));
+    built.header = Cat(built.header, U32(65534));
+    EXPECT_EQ(MessageOf([&] { Read(built); }),
+              "ERROR: chunk 2048: the chunks expand past 67108864 bytes");
+}
+
 TEST(HuffmanCoding, CodesAndExpandsEveryByte) {
     HuffmanDictionary dictionary = ReadHuffmanDictionary(FullDictionary());
     Bytes all;
