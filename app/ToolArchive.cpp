@@ -159,7 +159,7 @@ std::vector<std::uint8_t> SongRecords(const std::string& path, int rate) {
     SongSource source = ReadSong(path);
     if (!source.IsCapture() && source.layout == SongFileLayout::ImfLengthWord) {
         std::size_t length = source.bytes[0] | source.bytes[1] << 8;
-        length = std::min(length, source.bytes.size() - 2);
+        length = std::min(length, source.bytes.size() - 2) / 4 * 4; // whole records
         return {source.bytes.begin() + 2, source.bytes.begin() + 2 + static_cast<long>(length)};
     }
     if (!source.IsCapture() && source.layout == SongFileLayout::ImfHeaderless)
