@@ -29,6 +29,8 @@ constexpr Subcommand kSubcommands[] = {
     {"compare", "A B [--rate HZ] [--emu NAME] [--top N]", ToolCompare},
     {"instruments", "SONG OUT.wopl|OUT.ibk|DIR [--names FILE]", ToolInstruments},
     {"midi", "SONG OUT.mid [--rate HZ]", ToolMidi},
+    {"archive", "list|extract|replace HEADER DATA ... [--dict FILE] (a game's audio archive)",
+     ToolArchive},
 };
 
 std::string Usage() {

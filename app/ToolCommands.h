@@ -14,6 +14,7 @@ int ToolRender(int argc, char** argv, int first);
 int ToolCompare(int argc, char** argv, int first);
 int ToolInstruments(int argc, char** argv, int first);
 int ToolMidi(int argc, char** argv, int first);
+int ToolArchive(int argc, char** argv, int first);
 
 // imftool info on an instrument bank: its format and every instrument's registers.
 int PrintBankInfo(const std::string& path);

@@ -67,6 +67,39 @@ int CreateTemporaryBeside(const std::string& path, std::string& tempPath) {
     }
     return -1;
 }
+
+// Writes the bytes to a new temporary file beside `path` and returns its name; raises
+// "ERROR: cannot write file: " + path, leaving no temporary behind, when that fails.
+std::string StageFile(const std::string& path, std::span<const std::uint8_t> bytes) {
+    std::string tempPath;
+    Descriptor file(CreateTemporaryBeside(path, tempPath));
+    if (file.Get() < 0)
+        throw ImfError("ERROR: cannot write file: " + path);
+    // A file that is replaced keeps its permissions.
+    struct stat existing {};
+    if (::stat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode))
+        ::fchmod(file.Get(), existing.st_mode & 07777);
+    bool written = WriteAll(file.Get(), bytes);
+    written = file.Close() && written;
+    if (!written) {
+        ::unlink(tempPath.c_str());
+        throw ImfError("ERROR: cannot write file: " + path);
+    }
+    return tempPath;
+}
+
+// A second name for the existing file, beside it; "" when the folder refuses one.
+std::string LinkBeside(const std::string& path) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string name =
+            path + "." + std::to_string(::getpid()) + "-" + std::to_string(attempt) + ".old";
+        if (::link(path.c_str(), name.c_str()) == 0)
+            return name;
+        if (errno != EEXIST)
+            return "";
+    }
+    return "";
+}
 } // namespace
 
 std::vector<std::uint8_t> ReadFileBytes(const std::string& path) {
@@ -101,20 +134,63 @@ void WriteFileReplacing(const std::string& path, std::span<const std::uint8_t> b
             throw ImfError("ERROR: cannot write file: " + path);
         return;
     }
-    std::string tempPath;
-    Descriptor file(CreateTemporaryBeside(path, tempPath));
-    if (file.Get() < 0)
-        throw ImfError("ERROR: cannot write file: " + path);
-    // A file that is replaced keeps its permissions.
-    struct stat existing {};
-    if (::stat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode))
-        ::fchmod(file.Get(), existing.st_mode & 07777);
-    bool written = WriteAll(file.Get(), bytes);
-    written = file.Close() && written;
-    if (!written || ::rename(tempPath.c_str(), path.c_str()) != 0) {
+    std::string tempPath = StageFile(path, bytes);
+    if (::rename(tempPath.c_str(), path.c_str()) != 0) {
         ::unlink(tempPath.c_str());
         throw ImfError("ERROR: cannot write file: " + path);
     }
+}
+
+void WriteFilesTogether(const std::vector<FileToWrite>& files) {
+    std::vector<std::string> temps;
+    auto removeTemps = [&] {
+        for (const std::string& temp : temps)
+            ::unlink(temp.c_str());
+    };
+    try {
+        for (const FileToWrite& file : files)
+            temps.push_back(StageFile(file.path, file.bytes));
+    } catch (...) {
+        removeTemps();
+        throw;
+    }
+    // A file replaced keeps its old self under a second name until every rename has worked.
+    std::vector<std::string> saved(files.size());
+    std::size_t renamed = 0;
+    for (; renamed < files.size(); ++renamed) {
+        const std::string& path = files[renamed].path;
+        struct stat existing {};
+        if (::lstat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
+            saved[renamed] = LinkBeside(path);
+            if (saved[renamed].empty())
+                break;
+        }
+        if (::rename(temps[renamed].c_str(), path.c_str()) != 0)
+            break;
+        temps[renamed].clear();
+    }
+    if (renamed == files.size()) {
+        for (const std::string& old : saved) {
+            if (!old.empty())
+                ::unlink(old.c_str());
+        }
+        return;
+    }
+    const std::string failed = files[renamed].path;
+    if (!saved[renamed].empty())
+        ::unlink(saved[renamed].c_str());
+    while (renamed-- > 0) {
+        const std::string& path = files[renamed].path;
+        if (saved[renamed].empty())
+            ::unlink(path.c_str());
+        else
+            ::rename(saved[renamed].c_str(), path.c_str());
+    }
+    for (const std::string& temp : temps) {
+        if (!temp.empty())
+            ::unlink(temp.c_str());
+    }
+    throw ImfError("ERROR: cannot write file: " + failed);
 }
 
 void KeepStandardOutputForData() {

@@ -21,6 +21,18 @@ std::vector<std::uint8_t> ReadFileBytes(const std::string& path);
 // output instead.
 void WriteFileReplacing(const std::string& path, std::span<const std::uint8_t> bytes);
 
+// One file of a set written together.
+struct FileToWrite {
+    std::string path;
+    std::span<const std::uint8_t> bytes;
+};
+
+// Files that belong together (an archive's header and data): each is written to a temporary
+// beside it first, then all are renamed into place; when one cannot be, those renamed before it
+// are put back as they were (the old file, or none), so all appear or none does. Raises
+// "ERROR: cannot write file: " + path for the file that failed.
+void WriteFilesTogether(const std::vector<FileToWrite>& files);
+
 // For a run that writes its result to standard output ("-"): from now on report lines go to
 // standard error, so standard output carries only the result.
 void KeepStandardOutputForData();

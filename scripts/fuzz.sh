@@ -3,7 +3,8 @@
 # all at once, each for SECONDS (default 600) or RUNS executions (default: no limit), whichever
 # ends first, at the lowest priority. Seeds: the crafted files of fuzz/seeds and the real songs of
 # ../shared/corpus for the song targets (cut to their 1 KiB cap), the real captures of
-# ../shared/captures for the reader of their format (cut to 4 KiB). Inputs that crash,
+# ../shared/captures for the reader of their format (cut to 4 KiB), the crafted archives of
+# fuzz/seeds-archive for the archive target. Inputs that crash,
 # hang or exhaust memory are kept in fuzz/artifacts/; the working corpora grow in
 # build-asan/fuzz-corpus/.
 #   scripts/fuzz.sh [SECONDS] [RUNS]
@@ -16,7 +17,7 @@ runs=${2:--1}
 build=build-asan
 CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DIMF_SANITIZE=ON -DIMF_FUZZ=ON \
     -DIMF_WITH_BENCH=OFF -DIMF_WITH_SDL=OFF >/dev/null
-read -r -a targets <<<"${FUZZ_TARGETS:-fuzz_load fuzz_pipeline fuzz_dro fuzz_raw fuzz_vgm}"
+read -r -a targets <<<"${FUZZ_TARGETS:-fuzz_load fuzz_pipeline fuzz_dro fuzz_raw fuzz_vgm fuzz_archive}"
 cmake --build "$build" -j"$(nproc)" --target "${targets[@]}"
 
 logs=${FUZZ_LOGS:-$build/fuzz-logs}
@@ -31,6 +32,10 @@ for target in "${targets[@]}"; do
         [ -d ../shared/corpus ] && find ../shared/corpus -maxdepth 1 -type f \
             \( -name '*.imf' -o -name '*.kmf' -o -name '*.wlf' \) -exec cp {} "$corpus/" \;
         options=(-max_len=1024 -dict=fuzz/imf.dict)
+        ;;
+    fuzz_archive)
+        cp fuzz/seeds-archive/* "$corpus/"
+        options=(-max_len=4096 -dict=fuzz/archive.dict)
         ;;
     *)
         format=${target#fuzz_}

@@ -86,7 +86,8 @@ session() {
     usage imftool instruments x.imf y.ibk --names
     usage imftool midi x.imf y.mid --rate
     usage imftool compare x.imf
-    for command in optimize info dump convert tracks volume swap render compare instruments midi; do
+    for command in optimize info dump convert tracks volume swap render compare instruments midi \
+        archive; do
         run imftool "$command" --help
     done
 
@@ -250,6 +251,55 @@ session() {
     run sh -c 'cat two.imf | imftool optimize /dev/stdin -o - > piped.imf'
     run cmp piped.imf file.imf
     run sh -c 'imftool convert - - < two.imf | cmp - two.imf'
+
+    section "a game's audio archive: three sections closed by tags, two songs with trailers, one empty"
+    local pc='\x04\x00\x00\x00\x01\x00012\x00' adlib='\x02\x00\x00\x00\x05\x00!!!!!!!!!!!!!!!!!!'
+    local imftag='\x00me\x00\x00MUSE\x00'
+    printf "$pc$pc!ID!$adlib$adlib!ID!" >AUDIOT.WL1
+    printf '\x0c\x00\x00\x00\x00\x00\x20\x01\x0a\x00\xb0\x31\x46\x00\x1aCORNER'"$imftag" >>AUDIOT.WL1
+    printf '\x00\x00\x08\x00\x00\x00\x00\x00\xa0\x44\x18\x01\x1aWonderin'"'$imftag!ID!" >>AUDIOT.WL1
+    bytes AUDIOHED.WL1 00 00 00 00 0a 00 00 00 18 00 00 00 30 00 00 00 4c 00 00 00 6b 00 00 00 \
+        6d 00 00 00 8b 00 00 00
+    run imftool archive list AUDIOHED.WL1 AUDIOT.WL1 --rate 700
+    run imftool archive extract AUDIOHED.WL1 AUDIOT.WL1 songs --verbose
+    run ls songs
+    hex songs/CORNER.imf
+    mkdir new same
+    run imftool archive replace AUDIOHED.WL1 AUDIOT.WL1 6 songs/CORNER.imf -o new --verbose
+    run imftool archive list new/AUDIOHED.WL1 new/AUDIOT.WL1
+    hex new/AUDIOHED.WL1
+    run imftool archive extract new/AUDIOHED.WL1 new/AUDIOT.WL1 again
+    run cmp again/Wonderin_.imf songs/CORNER.imf
+    run imftool archive replace AUDIOHED.WL1 AUDIOT.WL1 4 songs/CORNER.imf -o same
+    run cmp same/AUDIOT.WL1 AUDIOT.WL1
+    run cmp same/AUDIOHED.WL1 AUDIOHED.WL1
+    run imftool archive replace AUDIOHED.WL1 AUDIOT.WL1 5 two.kmf -o same
+    hex same/AUDIOT.WL1
+
+    section "archives refused: usage, songs that do not fit, outputs that cannot be, broken files"
+    usage imftool archive
+    usage imftool archive unpack AUDIOHED.WL1 AUDIOT.WL1
+    usage imftool archive list AUDIOHED.WL1
+    usage imftool archive replace AUDIOHED.WL1 AUDIOT.WL1 4 songs/CORNER.imf
+    usage imftool archive list AUDIOHED.WL1 AUDIOT.WL1 --rate 0
+    mkdir refused
+    run imftool archive replace AUDIOHED.WL1 AUDIOT.WL1 2 songs/CORNER.imf -o refused
+    run imftool archive replace AUDIOHED.WL1 AUDIOT.WL1 7 songs/CORNER.imf -o refused
+    head -c 65540 /dev/zero >big.imf
+    run imftool archive replace AUDIOHED.WL1 AUDIOT.WL1 4 big.imf -o refused
+    run imftool archive replace AUDIOHED.WL1 AUDIOT.WL1 4 songs/CORNER.imf -o .
+    run imftool archive replace AUDIOHED.WL1 AUDIOT.WL1 4 songs/CORNER.imf -o absent
+    mkdir refused/AUDIOT.WL1
+    run imftool archive replace AUDIOHED.WL1 AUDIOT.WL1 4 songs/CORNER.imf -o refused
+    run ls -A refused refused/AUDIOT.WL1
+    head -c 6 AUDIOHED.WL1 >short.hed
+    run imftool archive list short.hed AUDIOT.WL1
+    head -c 60 AUDIOT.WL1 >cut.wl1
+    run imftool archive list AUDIOHED.WL1 cut.wl1
+    run imftool archive extract AUDIOHED.WL1 cut.wl1 nothing
+    run ls nothing
+    head -c 1000 /dev/zero >short.dct
+    run imftool archive list AUDIOHED.WL1 AUDIOT.WL1 --dict short.dct
 
     section "the demo song"
     cp "$source_dir/demo/demo.imf" shipped.imf
