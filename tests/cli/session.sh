@@ -85,6 +85,9 @@ session() {
     for option in --rate --emu --top; do usage imftool compare x.imf y.imf "$option"; done
     usage imftool instruments x.imf y.ibk --names
     usage imftool midi x.imf y.mid --rate
+    for option in --dict --rate; do usage imftool archive list h d "$option"; done
+    usage imftool archive extract h d dir --dict
+    for option in -o --dict --rate; do usage imftool archive replace h d 1 x.imf "$option"; done
     usage imftool compare x.imf
     for command in optimize info dump convert tracks volume swap render compare instruments midi \
         archive; do
