@@ -24,7 +24,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size > 4096)
+    // The probe decides what reaches the reader, as in imftool convert.
+    if (size > 4096 || !IsMidi(std::span<const std::uint8_t>(data, size)))
         return -1;
     static const InstrumentBank bank = ReadOp2(DefaultBankBytes());
     try {
