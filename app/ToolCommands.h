@@ -1,7 +1,11 @@
 // imftool's subcommands; each takes the whole command line and the position of its name.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
+
+struct ToolArgs;
 
 int ToolOptimize(int argc, char** argv, int first);
 int ToolInfo(int argc, char** argv, int first);
@@ -18,3 +22,7 @@ int ToolArchive(int argc, char** argv, int first);
 
 // imftool info on an instrument bank: its format and every instrument's registers.
 int PrintBankInfo(const std::string& path);
+
+// imftool convert on a MIDI file: the song composed with a bank and written as OUT names.
+int ConvertMidi(const std::vector<std::uint8_t>& bytes, const ToolArgs& args,
+                const std::string& usage);

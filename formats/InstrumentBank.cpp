@@ -4,6 +4,7 @@
 #include "FileBytes.h"
 #include "IbkFile.h"
 #include "ImfError.h"
+#include "Op2File.h"
 #include "SbiFile.h"
 #include "WoplFile.h"
 
@@ -117,7 +118,8 @@ bool IsBankFile(const std::string& path) {
     } catch (const ImfError&) {
         return false;
     }
-    return HasMagic(bytes, kWoplMagic) || HasMagic(bytes, kIbkMagic) || HasMagic(bytes, kSbiMagic);
+    return HasMagic(bytes, kWoplMagic) || HasMagic(bytes, kIbkMagic) ||
+           HasMagic(bytes, kSbiMagic) || HasMagic(bytes, kOp2Magic);
 }
 
 InstrumentBank LoadBank(const std::string& path, std::string& formatName) {
@@ -134,7 +136,15 @@ InstrumentBank LoadBank(const std::string& path, std::string& formatName) {
         formatName = "folder of SBI files";
         return bank;
     }
-    std::vector<std::uint8_t> bytes = ReadFileBytes(path);
+    return ReadBankBytes(ReadFileBytes(path), path, formatName);
+}
+
+InstrumentBank ReadBankBytes(std::span<const std::uint8_t> bytes, const std::string& path,
+                             std::string& formatName) {
+    if (HasMagic(bytes, kOp2Magic)) {
+        formatName = "GENMIDI";
+        return ReadOp2(bytes);
+    }
     if (HasMagic(bytes, kWoplMagic)) {
         formatName =
             "WOPL version " + std::to_string(bytes.size() > 12 ? bytes[11] | bytes[12] << 8 : 0);

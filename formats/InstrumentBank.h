@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -55,9 +56,15 @@ struct InstrumentBank {
     // The WOPL header: its flags, volume model and the sets of 128 instruments.
     std::uint8_t globalFlags = 0, volumeModel = 0;
     std::vector<BankSet> melodicSets, percussionSets;
+    // GENMIDI banks are tuned for DMX, which plays key + offset (folded into 0..95) an octave
+    // above standard pitch; the other formats play key + offset at standard pitch.
+    bool dmxPitch = false;
 };
 
+// WOPL's instrument flags, which GENMIDI banks map onto.
+constexpr std::uint8_t kDoubleVoiceInstrument = 0x02; // two 2-operator voices at once
 constexpr std::uint8_t kBlankInstrument = 0x04;
+constexpr std::uint8_t kFixedNoteInstrument = 0x40; // plays percussionKey whatever the key
 // The MIDI drum note of each percussion voice, by its key bit in 0xBD: hi-hat 42, top cymbal
 // 49, tom-tom 45, snare drum 38, bass drum 36.
 int DrumNote(int voice);
@@ -79,9 +86,12 @@ BankInstrument InstrumentFromTimbre(const TTimbre& timbre);
 // The short name of a percussion voice: hh, cy, tt, sd, bd.
 const char* DrumShortName(int voice);
 
-// Reads WOPL, IBK or a single SBI by the file's magic; a folder reads every .sbi in it, sorted
-// by name. Raises "ERROR: not an instrument bank: " + path for anything else.
+// Reads WOPL, IBK, GENMIDI or a single SBI by the file's magic; a folder reads every .sbi in it,
+// sorted by name. Raises "ERROR: not an instrument bank: " + path for anything else.
 InstrumentBank LoadBank(const std::string& path, std::string& formatName);
+// The same for a bank's bytes (no folder).
+InstrumentBank ReadBankBytes(std::span<const std::uint8_t> bytes, const std::string& path,
+                             std::string& formatName);
 // Whether the file starts with the magic of a bank format, or the folder holds SBI files.
 bool IsBankFile(const std::string& path);
 // Writes the bank in the format of the path's extension, replacing files only once complete.

@@ -3,6 +3,7 @@
 #include "DroFile.h"
 #include "Gzip.h"
 #include "ImfError.h"
+#include "MidiReader.h"
 #include "RawFile.h"
 #include "TickRate.h"
 #include "VgmFile.h"
@@ -31,6 +32,10 @@ std::optional<Capture> ReadCapture(std::span<const std::uint8_t> bytes) {
 } // namespace
 
 SongSource ReadSongSource(std::vector<std::uint8_t> bytes, const std::string& name) {
+    if (IsMidi(bytes))
+        throw ImfError("ERROR: a MIDI file holds no chip writes; imftool convert composes a song "
+                       "of it: " +
+                       name);
     SongSource source;
     source.name = name;
     source.capture = ReadCapture(bytes);

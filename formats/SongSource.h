@@ -34,5 +34,6 @@ struct SongSource {
 };
 
 // Recognises the format by its magic (KMF "KMF\x1a", "DBRAWOPL", "RAWADATA", "Vgm ", gzip;
-// anything else is IMF) and reads the file. Raises the reader's errors.
+// anything else is IMF) and reads the file. Raises the reader's errors, and "ERROR: a MIDI
+// file holds no chip writes; ..." for a MIDI file ("MThd").
 SongSource ReadSongSource(std::vector<std::uint8_t> bytes, const std::string& name);

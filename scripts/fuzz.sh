@@ -17,7 +17,7 @@ runs=${2:--1}
 build=build-asan
 CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DIMF_SANITIZE=ON -DIMF_FUZZ=ON \
     -DIMF_WITH_BENCH=OFF -DIMF_WITH_SDL=OFF >/dev/null
-read -r -a targets <<<"${FUZZ_TARGETS:-fuzz_load fuzz_pipeline fuzz_dro fuzz_raw fuzz_vgm fuzz_archive}"
+read -r -a targets <<<"${FUZZ_TARGETS:-fuzz_load fuzz_pipeline fuzz_dro fuzz_raw fuzz_vgm fuzz_archive fuzz_midi}"
 cmake --build "$build" -j"$(nproc)" --target "${targets[@]}"
 
 logs=${FUZZ_LOGS:-$build/fuzz-logs}
@@ -36,6 +36,10 @@ for target in "${targets[@]}"; do
     fuzz_archive)
         cp fuzz/seeds-archive/* "$corpus/"
         options=(-max_len=4096 -dict=fuzz/archive.dict)
+        ;;
+    fuzz_midi)
+        cp fuzz/seeds-midi/* "$corpus/"
+        options=(-max_len=4096 -dict=fuzz/midi.dict)
         ;;
     *)
         format=${target#fuzz_}

@@ -304,6 +304,29 @@ session() {
     head -c 1000 /dev/zero >short.dct
     run imftool archive list AUDIOHED.WL1 AUDIOT.WL1 --dict short.dct
 
+    section "MIDI files composed for the chip"
+    local head=(4d 54 68 64 00 00 00 06 00 00 00 01 00 60 4d 54 72 6b)
+    # Program 0, C4 for 96 ticks (the note-off by running status and velocity 0), a bass drum.
+    bytes one.mid "${head[@]}" 00 00 00 16 00 c0 00 00 90 3c 64 60 3c 00 00 99 24 64 30 89 24 00 \
+        30 ff 2f 00
+    run imftool convert one.mid one.imf
+    hex one.imf
+    run imftool convert one.mid one.wlf --game wolf3d --verbose
+    hex one.wlf
+    run imftool convert one.mid one.kmf --free-channel0 --rate 280
+    run imftool info one.mid
+    usage imftool convert one.mid x.imf --game doom
+    usage imftool convert two.imf x.imf --bank x.op2
+    bytes cut.mid "${head[@]}" 00 00 00 16 00 c0
+    bytes format2.mid 4d 54 68 64 00 00 00 06 00 02 00 01 00 60
+    bytes long.mid "${head[@]}" 00 00 00 08 81 80 80 80 00 90 3c 64
+    bytes bare.mid 4d 54 68 64 00 00 00 06 00 01 00 00 00 60
+    bytes orphan.mid "${head[@]}" 00 00 00 04 00 3c 64 00
+    for bad in cut format2 long bare orphan; do
+        run imftool convert $bad.mid $bad.imf
+    done
+    run ls cut.imf format2.imf long.imf bare.imf orphan.imf
+
     section "the demo song"
     cp "$source_dir/demo/demo.imf" shipped.imf
     run make_demo demo.imf

@@ -66,7 +66,8 @@ check_tree() {
 
     local files=(bin/imfproc bin/imftool share/mime/packages/imfproc.xml
         share/icons/hicolor/scalable/apps/imfproc.svg share/man/man1/imfproc.1.gz
-        share/man/man1/imftool.1.gz share/doc/imfproc/README.md share/doc/imfproc/copyright)
+        share/man/man1/imftool.1.gz share/doc/imfproc/README.md share/doc/imfproc/copyright
+        share/doc/imfproc/COPYING-freedoom.adoc)
     local file size
     for file in "${files[@]}"; do
         [ -s "$usr/$file" ] || fail "not installed: $file"

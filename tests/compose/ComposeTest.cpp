@@ -1,0 +1,102 @@
+// The composer's parts: F-number and block within 5 cents, the level curve, the game table,
+// and the writes of a small song (times rounded from MIDI time, channel 0 left free).
+#include "DefaultBank.h"
+#include "GameProfile.h"
+#include "LevelCurve.h"
+#include "MidiCompose.h"
+#include "Op2File.h"
+#include "OplPitch.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+double Cents(double a, double b) {
+    return 1200.0 * std::log2(a / b);
+}
+
+double HertzOf(const OplFrequency& f) {
+    return f.fnum * 49716.0 / std::exp2(20 - f.block);
+}
+
+MidiEvent Event(std::int64_t time, MidiEventKind kind, int data1, int data2 = 0, int channel = 0) {
+    MidiEvent event;
+    event.time = time;
+    event.kind = kind;
+    event.channel = static_cast<std::uint8_t>(channel);
+    event.data1 = static_cast<std::uint8_t>(data1);
+    event.data2 = static_cast<std::uint8_t>(data2);
+    return event;
+}
+} // namespace
+
+TEST(OplPitch, EveryKeyWithinFiveCentsAtTheLowestBlock) {
+    // From 48.5 Hz (where block 0 holds F-numbers of 512 and more) to the chip's top, 6208 Hz.
+    for (double pitch = 31; pitch <= 114.75; pitch += 0.25) {
+        const double hertz = FrequencyOfPitch(pitch);
+        const OplFrequency f = FrequencyRegisters(hertz);
+        EXPECT_LT(std::abs(Cents(HertzOf(f), hertz)), 5.0) << pitch;
+        EXPECT_LE(f.fnum, 1023);
+        if (f.block > 0) {
+            EXPECT_GT(std::lround(hertz * std::exp2(21 - f.block) / 49716.0), 1023) << pitch;
+        }
+    }
+    EXPECT_DOUBLE_EQ(FrequencyOfPitch(69), 440.0);
+    const OplFrequency a = FrequencyRegisters(440.0);
+    EXPECT_EQ(a.block, 4);
+    EXPECT_EQ(a.fnum, 580);
+    EXPECT_EQ(a.B0(), 0x12);
+    EXPECT_EQ(a.A0(), 0x44);
+    EXPECT_EQ(FrequencyRegisters(20000.0).fnum, 1023); // beyond the top: the highest
+}
+
+TEST(LevelCurve, FortyLogTenInStepsOfThreeQuartersOfADecibel) {
+    EXPECT_EQ(AttenuationSteps(127, 127, 127), 0);
+    EXPECT_EQ(AttenuationSteps(64, 127, 127), 16); // 11.9 dB
+    EXPECT_EQ(AttenuationSteps(127, 100, 127), 6); // 4.2 dB
+    EXPECT_EQ(AttenuationSteps(127, 127, 0), 63);  // silent
+    EXPECT_EQ(AttenuationSteps(1, 1, 1), 63);      // at most 63
+    EXPECT_EQ(LeveledScale(0x8A, 6), 0x90);        // key-scale bits kept
+    EXPECT_EQ(LeveledScale(0x7E, 6), 0x7F);
+}
+
+TEST(GameProfile, TheGamesOfTheTable) {
+    const GameProfile* wolf = FindGameProfile("wolf3d");
+    ASSERT_NE(wolf, nullptr);
+    EXPECT_EQ(wolf->tickRate, 700);
+    EXPECT_TRUE(wolf->lengthWord && wolf->freeChannel0);
+    const GameProfile* duke = FindGameProfile("duke2");
+    ASSERT_NE(duke, nullptr);
+    EXPECT_EQ(duke->tickRate, 280);
+    EXPECT_FALSE(duke->lengthWord || duke->freeChannel0);
+    EXPECT_EQ(FindGameProfile("keen5")->tickRate, 560);
+    EXPECT_EQ(FindGameProfile("doom"), nullptr);
+    EXPECT_EQ(GameProfileNames(), "wolf3d, sod, keen4, keen5, keen6, duke2");
+}
+
+TEST(MidiCompose, WritesLandOnTheRoundedTickAndLeaveChannelZeroFree) {
+    const InstrumentBank bank = ReadOp2(DefaultBankBytes());
+    MidiSong song;
+    song.unitsPerSecond = 1000; // milliseconds
+    // At 700 Hz, 1 ms is 0.7 ticks: 5 ms rounds to 3.5 -> 4, 2500 ms to 1750.
+    song.events = {Event(5, MidiEventKind::NoteOn, 60, 100),
+                   Event(2500, MidiEventKind::NoteOff, 60)};
+    song.length = 3001; // 2100.7 -> 2101
+    ComposeSettings settings;
+    settings.tickRate = 700;
+    settings.freeChannel0 = true;
+    ComposeReport report;
+    const TickedWrites writes = ComposeMidi(song, bank, settings, report);
+    EXPECT_EQ(writes.length, 2101);
+    ASSERT_FALSE(writes.writes.empty());
+    EXPECT_EQ(report.started, 1);
+    for (const TimedWrite& write : writes.writes) {
+        EXPECT_TRUE(write.time == 4 || write.time == 1750) << write.time;
+        EXPECT_NE(write.reg, 0xB0);
+        EXPECT_NE(write.reg, 0xA0);
+    }
+    EXPECT_EQ(writes.writes.back().reg, 0xB1);
+    EXPECT_EQ(writes.writes.back().val & 0x20, 0);
+    EXPECT_EQ(writes.writes.back().time, 1750);
+}
