@@ -170,6 +170,11 @@ session() {
     run imftool convert two_chips.vgm two_chips.imf
     run ls two_chips.imf
 
+    section "a song too large for KMF: 20,000 blocks of one write and one tick"
+    printf '\x08\x00\x01\x00%.0s' $(seq 20000) >long.imf
+    run imftool convert long.imf long.kmf
+    run ls long.kmf
+
     section "instruments, stems and voices"
     local many=(00 00 00 00)
     for ((note = 0; note < 129; note++)); do
