@@ -18,7 +18,7 @@ int Returns(int argc, char**) {
 TEST(Console, RaisedErrorsEndWithTheirMessageAndStatus) {
     testing::internal::CaptureStderr();
     EXPECT_EQ(RunGuarded(Raises, 0, nullptr), 255);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "ERROR: impossible delay value: 70000");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "ERROR: impossible delay value: 70000\n");
     testing::internal::CaptureStderr();
     EXPECT_EQ(RunGuarded(Ends, 0, nullptr), 0);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
