@@ -13,6 +13,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -26,7 +27,8 @@ struct OptimizeSettings {
     OptimizeMode mode = OptimizeMode::Seed;
     AllocationSettings allocation;
     DropSettings drop;
-    std::string output; // for a single file; empty: beside the input
+    std::string output;   // for a single file; empty: beside the input
+    bool details = false; // the optimisation's own report lines (--verbose, --explain)
 };
 
 // What one file gave, for the closing table.
@@ -47,9 +49,14 @@ FileOutcome OptimizeFile(const std::string& path, std::span<const std::uint8_t> 
                                      settings.output);
     outcome.bytesBefore = input.fileBytes;
     outcome.writesBefore = input.song.InstructionCount();
-    outcome.won = OptimizeWithMode(input.song, settings.mode, settings.allocation, input.tickRate,
-                                   nullptr, settings.drop)
-                      .won;
+    {
+        std::optional<QuietConsole> quiet; // on success one line per file tells enough
+        if (!settings.details)
+            quiet.emplace();
+        outcome.won = OptimizeWithMode(input.song, settings.mode, settings.allocation,
+                                       input.tickRate, nullptr, settings.drop)
+                          .won;
+    }
     outcome.writesAfter = input.song.InstructionCount();
 
     SongFormat format;
@@ -144,7 +151,6 @@ int ToolOptimize(int argc, char** argv, int first) {
         "                        [--no-grouping] [--force] [--keep-timers] [--explain]\n"
         "  Optimises each song and saves it beside the input, in the input's format, as\n"
         "  NAME_optimized.imf or NAME_optimized.kmf (a DRO, RAW or VGM capture as IMF).\n"
-        "  FILE \"-\" is standard input.\n"
         "  -o OUT          output path (one FILE only; \"-\": standard output); .vgm, .vgz and\n"
         "                  .dro write those formats, and for a capture also .kmf\n"
         "  --mode MODE     seed: as imfproc does, the notes dealt out to the channels again\n"
@@ -192,6 +198,7 @@ int ToolOptimize(int argc, char** argv, int first) {
     allocation.force = args.Has("--force") ? 1 : 0;
     settings.drop.rules.keepTimers = args.Has("--keep-timers");
     settings.drop.explain = args.Has("--explain");
+    settings.details = args.verbose || settings.drop.explain;
     settings.output = args.Text("-o", "");
     if (!settings.output.empty() && args.positional.size() > 1)
         UsageError("-o takes one input file only", usage);
@@ -205,17 +212,28 @@ int ToolOptimize(int argc, char** argv, int first) {
         std::vector<std::uint8_t> bytes = ReadFileBytes(path);
         if (output.empty())
             output = OptimizedPath(path, KmfRate(bytes) > 0);
-        OptimizeFile(path, bytes, output, settings);
+        const FileOutcome outcome = OptimizeFile(path, bytes, output, settings);
+        for (const std::string& line : TakeWarningCounts())
+            PrintLine(line);
+        PrintLine("wrote " + (output == "-" ? std::string("standard output") : output) + ": " +
+                  std::to_string(outcome.writesBefore) + " writes before, " +
+                  std::to_string(outcome.writesAfter) + " after" +
+                  (settings.mode == OptimizeMode::Smallest
+                       ? std::string(" (mode that won: ") + OptimizeModeName(outcome.won) + ")"
+                       : ""));
         return 0;
     }
     std::vector<BatchInput> batch = PrepareBatch(args.positional);
     std::vector<FileOutcome> outcomes;
     bool anyFailed = false;
     for (const BatchInput& input : batch) {
+        TakeWarningCounts(); // a file that failed leaves its count behind
         try {
             if (!input.readError.empty())
                 throw ImfError(input.readError);
             outcomes.push_back(OptimizeFile(input.path, input.bytes, input.output, settings));
+            for (const std::string& line : TakeWarningCounts())
+                PrintLine(input.path + ": " + line);
         } catch (const std::exception& error) {
             std::fflush(stdout);
             std::fprintf(stderr, "imftool: %s: %s\n", input.path.c_str(),

@@ -69,6 +69,12 @@ void BM_OptimizeForce(benchmark::State& state) {
     RunOptimize(state, "vib_vol3_d00.imf", {"--force"});
 }
 
+// The same with every warning line written, as imfproc writes them.
+void BM_OptimizeForceVerbose(benchmark::State& state) {
+    RunOptimize(state, "vib_vol3_d00.imf", {"--force", "--verbose"});
+}
+
 BENCHMARK(BM_OptimizeForce)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OptimizeForceVerbose)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -170,6 +170,14 @@ session() {
     run imftool convert two_chips.vgm two_chips.imf
     run ls two_chips.imf
 
+    section "quiet on success: key-offs of voices that were not sounding are counted"
+    bytes stray.imf 00 00 00 00 b0 11 01 00 b1 11 01 00 a0 44 00 00 b0 31 02 00 b0 11 00 00
+    run imftool optimize stray.imf -o stray_out.imf
+    run imftool optimize stray.imf -o stray_out.imf --verbose
+    run imftool optimize --mode smallest stray.imf -o stray_out.imf
+    run imftool dump stray.imf
+    run imftool optimize stray.imf two.imf
+
     section "a song too large for KMF: 20,000 blocks of one write and one tick"
     printf '\x08\x00\x01\x00%.0s' $(seq 20000) >long.imf
     run imftool convert long.imf long.kmf
