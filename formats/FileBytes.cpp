@@ -67,9 +67,8 @@ int CreateTemporaryBeside(const std::string& path, std::string& tempPath) {
     }
     return -1;
 }
-} // namespace
 
-std::vector<std::uint8_t> ReadFileBytes(const std::string& path) {
+std::vector<std::uint8_t> ReadStream(const std::string& path) {
     const bool standardInput = path == "-";
     Descriptor file(standardInput ? -1 : ::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     const int fd = standardInput ? STDIN_FILENO : file.Get();
@@ -93,6 +92,18 @@ std::vector<std::uint8_t> ReadFileBytes(const std::string& path) {
             throw ImfError("ERROR: file too large: " + path);
     }
     return bytes;
+}
+} // namespace
+
+std::vector<std::uint8_t> ReadFileBytes(const std::string& path) {
+    if (path != "-")
+        return ReadStream(path);
+    // Standard input can be read once only: a subcommand that looks at the bytes before it
+    // loads them (is this a bank?) gets the same bytes the second time.
+    static std::optional<std::vector<std::uint8_t>> standardInput;
+    if (!standardInput)
+        standardInput = ReadStream(path);
+    return *standardInput;
 }
 
 void WriteFileReplacing(const std::string& path, std::span<const std::uint8_t> bytes) {

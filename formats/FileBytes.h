@@ -10,7 +10,8 @@
 // runs out (/dev/zero, a runaway pipe).
 inline constexpr std::size_t kMaxInputBytes = std::size_t{64} << 20;
 
-// The bytes of the file, read as a stream, so pipes, FIFOs and "-" (standard input) work too.
+// The bytes of the file, read as a stream, so pipes, FIFOs and "-" (standard input) work too;
+// standard input is read once, and every later read of "-" gives the same bytes.
 // Raises "ERROR: cannot read file: " + path when it cannot be opened or read, or names a
 // folder or a block device, and "ERROR: file too large: " + path beyond kMaxInputBytes.
 std::vector<std::uint8_t> ReadFileBytes(const std::string& path);

@@ -230,6 +230,8 @@ session() {
     run sh -c 'cat two.imf | imftool optimize /dev/stdin -o - > piped.imf'
     run cmp piped.imf file.imf
     run sh -c 'imftool convert - - < two.imf | cmp - two.imf'
+    run sh -c 'cat two.imf | imftool info -'
+    run sh -c 'imftool compare - two.imf < two.imf'
 
     section "the demo song"
     cp "$source_dir/demo/demo.imf" shipped.imf
