@@ -2,6 +2,7 @@
 
 #include "Console.h"
 #include "ImfError.h"
+#include "Interrupt.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -112,6 +113,8 @@ void WriteFileReplacing(const std::string& path, std::span<const std::uint8_t> b
             throw ImfError("ERROR: cannot write file: " + path);
         return;
     }
+    // A signal meanwhile ends the program only once the temporary file is gone (or renamed).
+    InterruptDeferred deferred;
     std::string tempPath;
     Descriptor file(CreateTemporaryBeside(path, tempPath));
     if (file.Get() < 0)
@@ -122,6 +125,10 @@ void WriteFileReplacing(const std::string& path, std::span<const std::uint8_t> b
         ::fchmod(file.Get(), existing.st_mode & 07777);
     bool written = WriteAll(file.Get(), bytes);
     written = file.Close() && written;
+    if (PendingInterrupt() != 0) {
+        ::unlink(tempPath.c_str());
+        EndIfInterrupted(); // nothing is saved
+    }
     if (!written || ::rename(tempPath.c_str(), path.c_str()) != 0) {
         ::unlink(tempPath.c_str());
         throw ImfError("ERROR: cannot write file: " + path);

@@ -18,8 +18,9 @@ std::vector<std::uint8_t> ReadFileBytes(const std::string& path);
 
 // Writes the bytes to a temporary file in the target's folder and renames it over the target
 // once complete, so a failed save leaves an existing file as it was and no partial file behind.
-// Raises "ERROR: cannot write file: " + path when that fails. The path "-" writes to standard
-// output instead.
+// Raises "ERROR: cannot write file: " + path when that fails. A SIGINT or SIGTERM meanwhile
+// (EndOnInterrupt) ends the program once the temporary file is removed, with nothing saved. The
+// path "-" writes to standard output instead.
 void WriteFileReplacing(const std::string& path, std::span<const std::uint8_t> bytes);
 
 // For a run that writes its result to standard output ("-"): from now on report lines go to
