@@ -29,8 +29,14 @@ void EndOnInterrupt() {
     sigaddset(&action.sa_mask, SIGINT);
     sigaddset(&action.sa_mask, SIGTERM);
     action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    for (int signal : {SIGINT, SIGTERM}) {
+        // A signal ignored from the start stays ignored: a shell does that to the jobs it starts
+        // in the background, so that Ctrl-C in the terminal does not end them.
+        struct sigaction before {};
+        if (sigaction(signal, nullptr, &before) == 0 && before.sa_handler == SIG_IGN)
+            continue;
+        sigaction(signal, &action, nullptr);
+    }
 }
 
 int PendingInterrupt() {

@@ -2,8 +2,9 @@
 #pragma once
 
 // Installs the handlers: a signal ends the program at once by that signal (the shell reports
-// status 130 for SIGINT, 143 for SIGTERM), with no unwinding and nothing more written. Called
-// first thing by the programs.
+// status 130 for SIGINT, 143 for SIGTERM), with no unwinding and nothing more written. A signal
+// that the program started with ignored (a background job's SIGINT) stays ignored. Called first
+// thing by the programs.
 void EndOnInterrupt();
 
 // The signal that arrived while a file was being written (0: none so far).

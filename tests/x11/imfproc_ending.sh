@@ -82,8 +82,9 @@ pattern="^${title//[^[:alnum:]]/.}\$"
 # with the status, saving nothing.
 signalled() {
     local signal=$1 expected=$2 pid id="" status=0 waited=0 start watchdog
+    # A background job of this shell would start with SIGINT ignored, and keep it so.
     (cd "$scratch" && DISPLAY=$display SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy \
-        exec "$imfproc" "$song" >out 2>err) &
+        exec env --default-signal=INT "$imfproc" "$song" >out 2>err) &
     pid=$!
     while [ -z "$id" ] && [ $waited -lt 300 ] && kill -0 "$pid" 2>/dev/null; do
         id=$(x xdotool search --onlyvisible --name "$pattern" | head -n 1)
