@@ -1,5 +1,6 @@
 #include "ImftoolMain.h"
 
+#include "Console.h"
 #include "ToolArgs.h"
 #include "ToolCommands.h"
 
@@ -47,9 +48,16 @@ int ImftoolMain(int argc, char** argv) {
         std::fputs(Usage().c_str(), stdout);
         return 0;
     }
+    // Quiet on success: the warnings of reading a song are counted, and listed with --verbose.
+    SetWarningLinesShown(false);
+    TakeWarningCounts();
     for (const Subcommand& command : kSubcommands) {
-        if (name == command.name)
-            return command.run(argc, argv, 2);
+        if (name != command.name)
+            continue;
+        const int status = command.run(argc, argv, 2);
+        for (const std::string& line : TakeWarningCounts())
+            PrintLine(line);
+        return status;
     }
     UsageError(name.empty() ? "no command given" : "unknown command " + name, Usage());
 }

@@ -1,5 +1,6 @@
 #include "ToolArgs.h"
 
+#include "Console.h"
 #include "ImfError.h"
 
 #include <algorithm>
@@ -8,10 +9,16 @@
 
 namespace {
 constexpr int kUsageStatus = 2;
-}
+
+// The end of every subcommand's usage text.
+constexpr const char* kCommonHelp =
+    "  --verbose       list each warning of reading the song and the details of the work\n"
+    "                  (else the warnings are counted in one line)\n"
+    "  A song named \"-\" is read from standard input.\n";
+} // namespace
 
 void UsageError(const std::string& message, const std::string& usage) {
-    throw ImfError("imftool: " + message + "\n" + usage, kUsageStatus);
+    throw ImfError("imftool: " + message + "\n" + usage + kCommonHelp, kUsageStatus);
 }
 
 int ParseInteger(const std::string& text, const std::string& what, const std::string& usage) {
@@ -54,9 +61,14 @@ ToolArgs ParseToolArgs(int argc, char** argv, int first, std::initializer_list<O
             args.help = true;
             continue;
         }
-        auto option =
-            std::find_if(options.begin(), options.end(),
-                         [&](const OptionDef& candidate) { return candidate.name == word; });
+        if (word == "--verbose") {
+            args.verbose = true;
+            SetWarningLinesShown(true);
+            continue;
+        }
+        auto option = std::find_if(options.begin(), options.end(), [&](const OptionDef& candidate) {
+            return candidate.name == word;
+        });
         if (option == options.end())
             UsageError("unknown option " + word, usage);
         if (!option->takesValue) {
@@ -74,6 +86,6 @@ ToolArgs ParseToolArgs(int argc, char** argv, int first, std::initializer_list<O
 }
 
 int PrintHelp(const std::string& usage) {
-    std::fputs(usage.c_str(), stdout);
+    std::fputs((usage + kCommonHelp).c_str(), stdout);
     return 0;
 }

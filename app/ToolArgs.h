@@ -18,6 +18,7 @@ struct ToolArgs {
     std::map<std::string, std::string> values;
     std::set<std::string> flags;
     bool help = false;
+    bool verbose = false; // every warning line, and the details of the work
     std::string usage;
 
     bool Has(const std::string& name) const { return flags.count(name) || values.count(name); }
@@ -27,9 +28,11 @@ struct ToolArgs {
     std::string Text(const std::string& name, const std::string& fallback) const;
 };
 
-// Parses argv[first..]; "--help" or "-h" sets `help`. An unknown option, a missing value or a
-// wrong number of positional arguments (outside minPositional..maxPositional) raises a usage
-// error: the message followed by the usage text, exit status 2.
+// Parses argv[first..]; "--help" or "-h" sets `help`; "--verbose", which every subcommand takes,
+// sets `verbose` and has the console list each warning instead of only counting it. An unknown
+// option, a missing value or a wrong number of positional arguments (outside
+// minPositional..maxPositional) raises a usage error: the message followed by the usage text, exit
+// status 2.
 ToolArgs ParseToolArgs(int argc, char** argv, int first, std::initializer_list<OptionDef> options,
                        std::size_t minPositional, std::size_t maxPositional,
                        const std::string& usage);
@@ -40,5 +43,6 @@ ToolArgs ParseToolArgs(int argc, char** argv, int first, std::initializer_list<O
 // A whole decimal number, or a usage error naming what it was meant to be.
 int ParseInteger(const std::string& text, const std::string& what, const std::string& usage);
 
-// Writes a subcommand's help text to standard output; returns 0.
+// Writes a subcommand's help text, followed by what every subcommand shares (--verbose, "-" as
+// standard input), to standard output; returns 0.
 int PrintHelp(const std::string& usage);

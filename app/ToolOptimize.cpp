@@ -14,6 +14,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -27,8 +28,9 @@ struct OptimizeSettings {
     OptimizeMode mode = OptimizeMode::Seed;
     AllocationSettings allocation;
     DropSettings drop;
-    std::string output; // for a single file; empty: beside the input
-    int rate = 0;       // --rate: the tick rate of an input that has none; 0: the usual choice
+    std::string output;   // for a single file; empty: beside the input
+    int rate = 0;         // --rate: the tick rate of an input that has none; 0: the usual one
+    bool details = false; // the optimisation's own report lines (--verbose, --explain)
 };
 
 // What one file gave, for the closing table.
@@ -63,7 +65,8 @@ FileOutcome CopyFile(const std::string& path, std::span<const std::uint8_t> byte
     const FaithfulCopy copy = CopyFaithfully(source, tickRate, kind, settings.drop);
     outcome.writesBefore = copy.before;
     outcome.writesAfter = static_cast<std::int64_t>(copy.writes.writes.size());
-    ReportDrops(copy.counts, settings.drop);
+    if (settings.details)
+        ReportDrops(copy.counts, settings.drop);
     if (source.IsCapture())
         WarnOfImfRate(output, tickRate);
     outcome.bytesAfter = SaveWrites(copy.writes, output, copy.output);
@@ -81,9 +84,14 @@ FileOutcome OptimizeFile(const std::string& path, std::span<const std::uint8_t> 
                                      settings.rate, settings.output);
     outcome.bytesBefore = input.fileBytes;
     outcome.writesBefore = input.song.InstructionCount();
-    outcome.won = OptimizeWithMode(input.song, settings.mode, settings.allocation, input.tickRate,
-                                   nullptr, settings.drop)
-                      .won;
+    {
+        std::optional<QuietConsole> quiet; // on success one line per file tells enough
+        if (!settings.details)
+            quiet.emplace();
+        outcome.won = OptimizeWithMode(input.song, settings.mode, settings.allocation,
+                                       input.tickRate, nullptr, settings.drop)
+                          .won;
+    }
     outcome.writesAfter = input.song.InstructionCount();
 
     SongFormat format;
@@ -175,7 +183,6 @@ int ToolOptimize(int argc, char** argv, int first) {
         "                        [--rate HZ]\n"
         "  Optimises each song and saves it beside the input, in the input's format, as\n"
         "  NAME_optimized.imf or NAME_optimized.kmf (a DRO, RAW or VGM capture as IMF).\n"
-        "  FILE \"-\" is standard input.\n"
         "  -o OUT          output path (one FILE only; \"-\": standard output); .vgm, .vgz and\n"
         "                  .dro write those formats, and for a capture also .kmf\n"
         "  --mode MODE     seed: as imfproc does, the notes dealt out to the channels again\n"
@@ -234,6 +241,7 @@ int ToolOptimize(int argc, char** argv, int first) {
     settings.rate = args.Int("--rate", 0);
     if (args.Has("--rate") && settings.rate <= 0)
         UsageError("--rate must be above 0", usage);
+    settings.details = args.verbose || settings.drop.explain;
     settings.output = args.Text("-o", "");
     if (!settings.output.empty() && args.positional.size() > 1)
         UsageError("-o takes one input file only", usage);
@@ -247,17 +255,28 @@ int ToolOptimize(int argc, char** argv, int first) {
         std::vector<std::uint8_t> bytes = ReadFileBytes(path);
         if (output.empty())
             output = OptimizedPath(path, KmfRate(bytes) > 0);
-        OptimizeFile(path, bytes, output, settings);
+        const FileOutcome outcome = OptimizeFile(path, bytes, output, settings);
+        for (const std::string& line : TakeWarningCounts())
+            PrintLine(line);
+        PrintLine("wrote " + (output == "-" ? std::string("standard output") : output) + ": " +
+                  std::to_string(outcome.writesBefore) + " writes before, " +
+                  std::to_string(outcome.writesAfter) + " after" +
+                  (settings.mode == OptimizeMode::Smallest
+                       ? std::string(" (mode that won: ") + OptimizeModeName(outcome.won) + ")"
+                       : ""));
         return 0;
     }
     std::vector<BatchInput> batch = PrepareBatch(args.positional);
     std::vector<FileOutcome> outcomes;
     bool anyFailed = false;
     for (const BatchInput& input : batch) {
+        TakeWarningCounts(); // a file that failed leaves its count behind
         try {
             if (!input.readError.empty())
                 throw ImfError(input.readError);
             outcomes.push_back(OptimizeFile(input.path, input.bytes, input.output, settings));
+            for (const std::string& line : TakeWarningCounts())
+                PrintLine(input.path + ": " + line);
         } catch (const std::exception& error) {
             std::fflush(stdout);
             std::fprintf(stderr, "imftool: %s: %s\n", input.path.c_str(),

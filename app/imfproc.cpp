@@ -1,6 +1,7 @@
 // imfproc: loads an IMF or KMF song, shows it, optimises its channel allocation, saves it.
 #include "CommandFlow.h"
 #include "ImfError.h"
+#include "Interrupt.h"
 #ifdef IMF_HAVE_SDL
 #include "SdlSurface.h"
 #endif
@@ -18,5 +19,6 @@ int WindowedMain(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
+    EndOnInterrupt();
     return RunGuarded(WindowedMain, argc, argv);
 }

@@ -2,6 +2,7 @@
 
 #include "Console.h"
 #include "ImfError.h"
+#include "Interrupt.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -102,7 +103,7 @@ std::string LinkBeside(const std::string& path) {
 }
 } // namespace
 
-std::vector<std::uint8_t> ReadFileBytes(const std::string& path) {
+std::vector<std::uint8_t> ReadStream(const std::string& path) {
     const bool standardInput = path == "-";
     Descriptor file(standardInput ? -1 : ::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     const int fd = standardInput ? STDIN_FILENO : file.Get();
@@ -127,6 +128,18 @@ std::vector<std::uint8_t> ReadFileBytes(const std::string& path) {
     }
     return bytes;
 }
+} // namespace
+
+std::vector<std::uint8_t> ReadFileBytes(const std::string& path) {
+    if (path != "-")
+        return ReadStream(path);
+    // Standard input can be read once only: a subcommand that looks at the bytes before it
+    // loads them (is this a bank?) gets the same bytes the second time.
+    static std::optional<std::vector<std::uint8_t>> standardInput;
+    if (!standardInput)
+        standardInput = ReadStream(path);
+    return *standardInput;
+}
 
 void WriteFileReplacing(const std::string& path, std::span<const std::uint8_t> bytes) {
     if (path == "-") {
@@ -134,7 +147,13 @@ void WriteFileReplacing(const std::string& path, std::span<const std::uint8_t> b
             throw ImfError("ERROR: cannot write file: " + path);
         return;
     }
+    // A signal meanwhile ends the program only once the temporary file is gone (or renamed).
+    InterruptDeferred deferred;
     std::string tempPath = StageFile(path, bytes);
+    if (PendingInterrupt() != 0) {
+        ::unlink(tempPath.c_str());
+        EndIfInterrupted(); // nothing is saved
+    }
     if (::rename(tempPath.c_str(), path.c_str()) != 0) {
         ::unlink(tempPath.c_str());
         throw ImfError("ERROR: cannot write file: " + path);
@@ -142,6 +161,8 @@ void WriteFileReplacing(const std::string& path, std::span<const std::uint8_t> b
 }
 
 void WriteFilesTogether(const std::vector<FileToWrite>& files) {
+    // A signal meanwhile ends the program before the first rename, or once all are done.
+    InterruptDeferred deferred;
     std::vector<std::string> temps;
     auto removeTemps = [&] {
         for (const std::string& temp : temps)
@@ -153,6 +174,10 @@ void WriteFilesTogether(const std::vector<FileToWrite>& files) {
     } catch (...) {
         removeTemps();
         throw;
+    }
+    if (PendingInterrupt() != 0) {
+        removeTemps();
+        EndIfInterrupted(); // nothing is saved
     }
     // A file replaced keeps its old self under a second name until every rename has worked.
     std::vector<std::string> saved(files.size());

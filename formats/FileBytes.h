@@ -10,15 +10,17 @@
 // runs out (/dev/zero, a runaway pipe).
 inline constexpr std::size_t kMaxInputBytes = std::size_t{64} << 20;
 
-// The bytes of the file, read as a stream, so pipes, FIFOs and "-" (standard input) work too.
+// The bytes of the file, read as a stream, so pipes, FIFOs and "-" (standard input) work too;
+// standard input is read once, and every later read of "-" gives the same bytes.
 // Raises "ERROR: cannot read file: " + path when it cannot be opened or read, or names a
 // folder or a block device, and "ERROR: file too large: " + path beyond kMaxInputBytes.
 std::vector<std::uint8_t> ReadFileBytes(const std::string& path);
 
 // Writes the bytes to a temporary file in the target's folder and renames it over the target
 // once complete, so a failed save leaves an existing file as it was and no partial file behind.
-// Raises "ERROR: cannot write file: " + path when that fails. The path "-" writes to standard
-// output instead.
+// Raises "ERROR: cannot write file: " + path when that fails. A SIGINT or SIGTERM meanwhile
+// (EndOnInterrupt) ends the program once the temporary file is removed, with nothing saved. The
+// path "-" writes to standard output instead.
 void WriteFileReplacing(const std::string& path, std::span<const std::uint8_t> bytes);
 
 // One file of a set written together.

@@ -28,6 +28,9 @@ public:
         while (ticks > 0) {
             if (size_ > kMaxSize) {
                 size_ += 2 * ((ticks + kMaxPause - 1) / kMaxPause); // one block per 255 ticks
+                // The stand-in block starts again empty, as the next block would.
+                current_->instructions.clear();
+                current_->count = 0;
                 return;
             }
             current_->pause = static_cast<std::int32_t>(std::min<std::int64_t>(ticks, kMaxPause));

@@ -7,6 +7,11 @@
 #include <cstdint>
 #include <string>
 
+namespace {
+// The count line of the warnings below, where they are counted rather than listed.
+constexpr const char* kUnusedKeyOffSummary = "key-offs of voices that were not sounding, ignored";
+} // namespace
+
 int TImfSong::InitRead() {
     for (TInstructionList& list : channels)
         list = TInstructionList();
@@ -60,8 +65,9 @@ int TImfSong::ProcessCommand(std::uint8_t reg, std::uint8_t val) {
                 active->endval = val;
                 active = nullptr;
             } else {
-                PrintLine("ProcessCommand: unused KeyOff for voice " + std::to_string(channel) +
-                          " at sample " + std::to_string(globaltime) + ": " + RegHex(val));
+                PrintWarning(kUnusedKeyOffSummary,
+                             "ProcessCommand: unused KeyOff for voice " + std::to_string(channel) +
+                                 " at sample " + std::to_string(globaltime) + ": " + RegHex(val));
             }
         } else if (active) {
             active->extras.push_back(instruction);

@@ -47,14 +47,16 @@ InstructionRef TakeGroup(SplitState& state, int channel) {
         } else if (next->IsKeyOff()) {
             if (current->IsKeyOn())
                 break;
-            PrintLine("Warning: unused KeyOff instruction on channel " + std::to_string(channel) +
-                      " at sample " + std::to_string(time));
+            // The interpretation has counted this key-off already; only a full list names it again.
+            if (WarningLinesShown())
+                PrintLine("Warning: unused KeyOff instruction on channel " +
+                          std::to_string(channel) + " at sample " + std::to_string(time));
         } else {
             state.timbres[channel].Apply(next->reg, next->val);
         }
         list.pop_front();
     }
-    if (keyOns > 1)
+    if (keyOns > 1 && WarningLinesShown())
         PrintLine("Warning: " + std::to_string(keyOns) +
                   " concurrent KeyOn instructions on channel " + std::to_string(channel) +
                   " at sample " + std::to_string(time));

@@ -1,11 +1,43 @@
 #include "Console.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <utility>
 
 namespace {
 bool quietConsole = false;
 bool toStandardError = false;
+bool warningLinesShown = true;
+// Few summaries ever occur in one run, so a list searched from the front will do.
+std::vector<std::pair<std::string, std::int64_t>> warningCounts;
 } // namespace
+
+void PrintWarning(const std::string& summary, const std::string& text) {
+    auto counted = std::find_if(warningCounts.begin(), warningCounts.end(),
+                                [&](const auto& entry) { return entry.first == summary; });
+    if (counted == warningCounts.end())
+        warningCounts.emplace_back(summary, 1);
+    else
+        ++counted->second;
+    if (warningLinesShown)
+        PrintLine(text);
+}
+
+void SetWarningLinesShown(bool shown) {
+    warningLinesShown = shown;
+}
+
+bool WarningLinesShown() {
+    return warningLinesShown;
+}
+
+std::vector<std::string> TakeWarningCounts() {
+    std::vector<std::string> lines;
+    for (const auto& [summary, count] : warningCounts)
+        lines.push_back(std::to_string(count) + " " + summary);
+    warningCounts.clear();
+    return lines;
+}
 
 void SetConsoleQuiet(bool quiet) {
     quietConsole = quiet;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 // Writes the text and a line feed to standard output, flushing after each of the two writes;
 // nothing while the console is quiet.
@@ -24,6 +25,17 @@ public:
 private:
     bool wasQuiet_;
 };
+
+// A warning that one song can give thousands of times (one per stray write): a line as PrintLine
+// writes it, counted under `summary`. While warning lines are held back (imftool without
+// --verbose) it is only counted.
+void PrintWarning(const std::string& summary, const std::string& text);
+void SetWarningLinesShown(bool shown);
+bool WarningLinesShown();
+
+// The warnings counted since the last call, one line per summary ("N " + summary), in the order
+// of each summary's first warning; the counts start again from zero.
+std::vector<std::string> TakeWarningCounts();
 
 // Where report lines go: standard output, or standard error for a run whose standard output
 // carries a song's bytes ("-o -").

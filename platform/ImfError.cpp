@@ -3,9 +3,13 @@
 #include <cstdio>
 
 namespace {
+// A message that does not end its own line gets a line feed, so that the shell's prompt or the
+// next line of a log starts on a line of its own.
 int EndWith(const std::string& message, int status) {
     std::fflush(stdout);
     std::fputs(message.c_str(), stderr);
+    if (!message.empty() && message.back() != '\n')
+        std::fputc('\n', stderr);
     std::fflush(stderr);
     return status;
 }

@@ -5,7 +5,7 @@
 #include <string>
 
 // Raised for inconsistencies and unreadable input; only main() catches it, writes the message
-// to standard error without a line feed and exits with the status. F12 in a viewer raises one
+// to standard error as a line and exits with the status. F12 in a viewer raises one
 // with an empty message and status 0 so that the program ends at once, unwinding normally.
 class ImfError : public std::exception {
 public:
@@ -29,6 +29,6 @@ private:
 std::string ErrorMessage(const std::exception& error);
 
 // Runs a program body the way every program of the system ends: a raised error's message goes
-// to standard error, flushed and without a line feed, and its status becomes the exit status.
+// to standard error, flushed and ended by a line feed, and its status becomes the exit status.
 // Any other exception ends the program the same way with ErrorMessage and status 255.
 int RunGuarded(int (*body)(int, char**), int argc, char** argv);

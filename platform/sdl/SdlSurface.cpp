@@ -12,11 +12,13 @@
 #include <cstdlib>
 #include <vector>
 
-SdlSurface::SdlSurface() {
+SdlSurface::SdlSurface(const std::string& display) {
     // Frames are paced by Flip alone, never by the display's refresh.
     SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");
+    // SIGINT and SIGTERM end the program (EndOnInterrupt), not just the window SDL would close.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
-        throw ImfError(std::string("Cannot open a window: ") + SDL_GetError());
+        throw ImfError("ERROR: cannot open a window: " + display + ": " + SDL_GetError());
 }
 
 SdlSurface::~SdlSurface() {
@@ -98,14 +100,14 @@ void SdlSurface::OpenWindow(int width, int height, int frameRate) {
     window_ = SDL_CreateWindow(title_.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                width, height, SDL_WINDOW_HIDDEN);
     if (window_ == nullptr)
-        throw ImfError(std::string("Cannot open a window: ") + SDL_GetError());
+        throw ImfError(std::string("ERROR: cannot open a window: ") + SDL_GetError());
     renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED);
     if (renderer_ == nullptr)
         renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
     if (renderer_ == nullptr) {
         const std::string reason = SDL_GetError();
         CloseWindow();
-        throw ImfError("Cannot draw in a window: " + reason);
+        throw ImfError("ERROR: cannot draw in a window: " + reason);
     }
     CreateFontTexture();
     SDL_ShowWindow(window_);
@@ -320,11 +322,35 @@ std::string SdlSurface::RequestFile(const std::string& title, const std::string&
     return RunFileDialog(title, filter, save, startPath);
 }
 
+namespace {
+// The variable's value; "" when it is not set.
+std::string Environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+} // namespace
+
 std::unique_ptr<Surface> MakeSdlSurface() {
+    const std::string forced = Environment("SDL_VIDEODRIVER");
+    const std::string wayland = Environment("WAYLAND_DISPLAY");
+    const std::string x11 = Environment("DISPLAY");
     // Without a display SDL falls back to drivers that show nothing (and dialogs that cannot
     // open); the program is better served by the headless surface then.
-    if (std::getenv("SDL_VIDEODRIVER") == nullptr && std::getenv("DISPLAY") == nullptr &&
-        std::getenv("WAYLAND_DISPLAY") == nullptr)
+    if (forced.empty() && wayland.empty() && x11.empty())
         return nullptr;
-    return std::make_unique<SdlSurface>();
+    if (!forced.empty())
+        return std::make_unique<SdlSurface>("SDL_VIDEODRIVER=" + forced);
+    // Only the drivers of the displays named: when none of them answers, SDL would otherwise
+    // fall back to its offscreen driver and the program wait for keys in windows nobody sees.
+    std::string drivers, named;
+    if (!wayland.empty()) {
+        drivers = "wayland";
+        named = "WAYLAND_DISPLAY=" + wayland;
+    }
+    if (!x11.empty()) {
+        drivers += drivers.empty() ? "x11" : ",x11";
+        named += (named.empty() ? "DISPLAY=" : ", DISPLAY=") + x11;
+    }
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, drivers.c_str());
+    return std::make_unique<SdlSurface>(named);
 }

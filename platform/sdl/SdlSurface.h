@@ -16,8 +16,9 @@ struct SDL_Texture;
 
 class SdlSurface : public Surface {
 public:
-    // Initialises SDL's video; raises ImfError when there is no display to open.
-    SdlSurface();
+    // Initialises SDL's video; raises "ERROR: cannot open a window: " + display + ": " and SDL's
+    // reason when it cannot (`display` names what the environment asked for).
+    explicit SdlSurface(const std::string& display);
     ~SdlSurface() override;
     SdlSurface(const SdlSurface&) = delete;
     SdlSurface& operator=(const SdlSurface&) = delete;
@@ -76,6 +77,6 @@ private:
 };
 
 // The SDL backend, ready to be installed with InstallSurface; null when the environment names no
-// display (DISPLAY, WAYLAND_DISPLAY or SDL_VIDEODRIVER). Raises ImfError when the display named
-// cannot be opened.
+// display (DISPLAY, WAYLAND_DISPLAY or SDL_VIDEODRIVER, each unset or empty). Raises
+// "ERROR: cannot open a window: ..." when none of the displays named can be opened.
 std::unique_ptr<Surface> MakeSdlSurface();

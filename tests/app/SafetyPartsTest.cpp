@@ -23,7 +23,7 @@ TEST(SafetyParts, EveryExceptionEndsWithAnErrorLineAndStatus255) {
     testing::internal::CaptureStderr();
     int status = RunGuarded([](int, char**) -> int { throw std::bad_alloc(); }, 0, nullptr);
     EXPECT_EQ(status, 255);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "ERROR: std::bad_alloc");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "ERROR: std::bad_alloc\n");
 }
 
 TEST(SafetyParts, ABlockDeviceIsRefusedLikeAFolder) {

@@ -207,6 +207,19 @@ session() {
     run imftool convert two_chips.vgm two_chips.imf
     run ls two_chips.imf
 
+    section "quiet on success: key-offs of voices that were not sounding are counted"
+    bytes stray.imf 00 00 00 00 b0 11 01 00 b1 11 01 00 a0 44 00 00 b0 31 02 00 b0 11 00 00
+    run imftool optimize stray.imf -o stray_out.imf
+    run imftool optimize stray.imf -o stray_out.imf --verbose
+    run imftool optimize --mode smallest stray.imf -o stray_out.imf
+    run imftool dump stray.imf
+    run imftool optimize stray.imf two.imf
+
+    section "a song too large for KMF: 20,000 blocks of one write and one tick"
+    printf '\x08\x00\x01\x00%.0s' $(seq 20000) >long.imf
+    run imftool convert long.imf long.kmf
+    run ls long.kmf
+
     section "instruments, stems and voices"
     local many=(00 00 00 00)
     for ((note = 0; note < 129; note++)); do
@@ -254,6 +267,8 @@ session() {
     run sh -c 'cat two.imf | imftool optimize /dev/stdin -o - > piped.imf'
     run cmp piped.imf file.imf
     run sh -c 'imftool convert - - < two.imf | cmp - two.imf'
+    run sh -c 'cat two.imf | imftool info -'
+    run sh -c 'imftool compare - two.imf < two.imf'
 
     section "a game's audio archive: three sections closed by tags, two songs with trailers, one empty"
     local pc='\x04\x00\x00\x00\x01\x00012\x00' adlib='\x02\x00\x00\x00\x05\x00!!!!!!!!!!!!!!!!!!'

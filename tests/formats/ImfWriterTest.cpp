@@ -1,11 +1,14 @@
 #include "FileBytes.h"
 #include "FormatsTestSupport.h"
 #include "ImfFile.h"
+#include "Interrupt.h"
 #include "KmfFile.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstdlib>
 #include <sys/stat.h>
 
 using testsupport::MessageOf;
@@ -86,6 +89,33 @@ TEST(FileWriting, ReplacingLeavesNoTemporaryFileAndKeepsPermissions) {
     struct stat info {};
     ASSERT_EQ(::stat(path.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0640u);
+}
+
+TEST(FileWritingDeathTest, ASignalWhileSavingEndsTheProgramWithNothingSaved) {
+    TempDir dir;
+    const std::string path = (dir / "song.imf").string();
+    WriteBytes(path, {9, 9, 9, 9});
+    // The signal lands while the file is written: the old file stays, no temporary one is left,
+    // and the program dies of the signal.
+    EXPECT_EXIT(
+        {
+            EndOnInterrupt();
+            InterruptDeferred writing;
+            std::raise(SIGTERM);
+            WriteFileReplacing(path, std::vector<std::uint8_t>{1, 2});
+            std::_Exit(0);
+        },
+        testing::KilledBySignal(SIGTERM), "");
+    EXPECT_EQ(ReadBytes(path), (Bytes{9, 9, 9, 9}));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+    // Outside a save a signal ends the program at once.
+    EXPECT_EXIT(
+        {
+            EndOnInterrupt();
+            std::raise(SIGINT);
+            std::_Exit(0);
+        },
+        testing::KilledBySignal(SIGINT), "");
 }
 
 TEST(FileWriting, FailedSavesRaiseAndLeaveTheFolderAsItWas) {

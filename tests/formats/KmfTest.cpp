@@ -85,6 +85,26 @@ TEST(KmfWriter, BlockDataBeyond65535BytesIsRefusedBeforeWriting) {
     EXPECT_EQ(std::filesystem::file_size(path), 8u + 65534u);
 }
 
+TEST(KmfWriter, SizeInTheMessageIsTheSizeTheDataWouldHave) {
+    // 20,000 blocks of one write and one tick, then the empty last block: 4 * 20,000 + 2 bytes,
+    // of which all but 65,536 are counted by the block that stands in for the rest.
+    TImfSong song;
+    song.InitRead();
+    for (int i = 0; i < 20'000; ++i) {
+        song.ProcessCommand(0x08, 0);
+        song.ProcessPause(1);
+    }
+    EXPECT_EQ(MessageOf([&] { KmfBytes(song, 560); }), "ERROR: KMF data too large: 80002 bytes");
+    // Past the limit 600 writes in one tick still take three blocks: the last write's block
+    // pauses two ticks, then 255 + 255 + 90 writes with their headers, and the empty last block:
+    // 4 * 20,000 + 3 * 2 + 2 * 600 + 2.
+    song.ProcessPause(1);
+    for (int i = 0; i < 600; ++i)
+        song.ProcessCommand(0x08, 0);
+    song.ProcessPause(1);
+    EXPECT_EQ(MessageOf([&] { KmfBytes(song, 560); }), "ERROR: KMF data too large: 81208 bytes");
+}
+
 TEST(KmfBlockChain, LongChainIsDroppedWithoutDeepRecursion) {
     auto first = std::make_unique<TKMFBlock>();
     TKMFBlock* last = first.get();

@@ -47,6 +47,35 @@ type_for() {
 # The PNG's width and height from its header.
 png_size() { od -An -tu4 --endian=big -j16 -N8 "$1" | awk '{print $1 "x" $2}'; }
 
+# check_licence COPYRIGHT METAINFO: the project is MIT-licensed where Debian and AppStream look
+# (SPDX "MIT"), the copyright file carries the LICENSE file's text word for word, and every
+# licence a Files paragraph names has its text in the file.
+check_licence() {
+    local copyright=$1 metainfo=$2 name
+    [ -s "$source/LICENSE" ] || fail "no LICENSE file at the root of the sources"
+    head -n 1 "$source/LICENSE" | grep -qx 'MIT License' || fail "LICENSE is not the MIT licence"
+    head -n 1 "$copyright" | grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' ||
+        fail "the copyright file is not in the machine-readable format"
+    # The License field of the paragraph of "Files: *".
+    name=$(awk '/^Files: \*$/ {f = 1} f && /^License:/ {print $2; exit} /^$/ {f = 0}' "$copyright")
+    [ "$name" = MIT ] || fail "copyright: the files of the project are under \"$name\", not MIT"
+    # The stand-alone paragraph's text (its License line follows an empty line), without the
+    # leading space and with " ." as an empty line.
+    awk 'f && !/^ / {exit} f {sub(/^ /, ""); if ($0 == ".") $0 = ""; print}
+        /^License: MIT$/ && blank {f = 1} {blank = $0 == ""}' "$copyright" >"$scratch/mit.txt"
+    sed -n '/^Permission is hereby granted/,$p' "$source/LICENSE" | diff -q - "$scratch/mit.txt" >/dev/null ||
+        fail "copyright: the MIT text differs from LICENSE"
+    for name in $(awk '/^Files:/ {f = 1} f && /^License:/ {print $2; f = 0}' "$copyright" | sort -u); do
+        # Either the Files paragraph holds the text below its License line, or a stand-alone
+        # paragraph "License: NAME" does.
+        awk -v n="$name" '$0 == "License: " n {getline; if (/^ /) found = 1} END {exit !found}' \
+            "$copyright" || fail "copyright: no text of the licence $name"
+    done
+    grep -qx '  <project_license>MIT</project_license>' "$metainfo" ||
+        fail "AppStream: project_license is not MIT"
+    grep -q 'MIT licence' "$source/README.md" || fail "README does not name the licence"
+}
+
 check_tree() {
     local corpus=$1
     need desktop-file-validate desktop-file-utils
@@ -103,6 +132,8 @@ check_tree() {
     output=$(appstreamcli validate --no-net --pedantic "$metainfo" 2>&1) ||
         fail "appstreamcli validate: $output"
     if grep -q '^[PIWE]: ' <<<"$output"; then fail "appstreamcli validate: $output"; fi
+
+    check_licence "$usr/share/doc/imfproc/copyright" "$metainfo"
 
     # The manual pages render without a warning and name every subcommand and option.
     local page

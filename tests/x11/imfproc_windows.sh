@@ -24,12 +24,10 @@ fi
     exit 1
 }
 
+# shellcheck source=tests/x11/xvfb.sh
+source "$(dirname "$0")/xvfb.sh"
 scratch=$(mktemp -d)
 xvfb=""
-stop_xvfb() {
-    kill "$xvfb" 2>/dev/null || true
-    wait "$xvfb" 2>/dev/null || true
-}
 cleanup() {
     if [ -n "$xvfb" ]; then stop_xvfb; fi
     rm -rf "$scratch"
@@ -41,34 +39,10 @@ fail() {
     failures=$((failures + 1))
 }
 
-# An X tool on our server, killed after ten seconds; a window that has just gone is no error.
-x() { DISPLAY=$display timeout -s KILL 10 "$@" 2>/dev/null || true; }
 key() { x xdotool windowfocus "$1" key "$2"; }
 shot() { x import -window "$1" -depth 8 "$scratch/$2.ppm"; }
 
-# A high display number, away from the servers other sessions number upwards from 0. The server
-# is ours once its lock file names it and it answers; it ends at once when the number is taken.
-for _ in 1 2 3 4 5 6 7 8; do
-    n=$((20000 + RANDOM % 40000)) display=""
-    [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-    xvfb=$!
-    for _ in $(seq 150); do
-        kill -0 "$xvfb" 2>/dev/null || break
-        if [ "$(tr -d " " 2>/dev/null <"/tmp/.X$n-lock")" = "$xvfb" ] &&
-            DISPLAY=:$n xdotool getdisplaygeometry >/dev/null 2>&1; then
-            display=:$n
-            break 2
-        fi
-        sleep 0.1
-    done
-    stop_xvfb
-    xvfb=""
-done
-[ -n "$display" ] || {
-    echo "FAIL: Xvfb did not start"
-    exit 1
-}
+start_xvfb
 
 # xdotool takes the title as a pattern: every character but a letter or digit becomes '.'.
 pattern="^${title//[^[:alnum:]]/.}\$"
