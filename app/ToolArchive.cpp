@@ -2,6 +2,7 @@
 #include "AudioArchive.h"
 #include "Console.h"
 #include "FileBytes.h"
+#include "GameProfile.h"
 #include "ImfError.h"
 #include "SongFile.h"
 #include "ToolArgs.h"
@@ -17,10 +18,10 @@
 
 namespace {
 const char* const kUsage =
-    "usage: imftool archive list HEADER DATA [--dict FILE] [--rate HZ]\n"
+    "usage: imftool archive list HEADER DATA [--dict FILE] [--rate HZ] [--game NAME]\n"
     "       imftool archive extract HEADER DATA DIR [--dict FILE] [--verbose]\n"
     "       imftool archive replace HEADER DATA INDEX SONG -o DIR [--dict FILE] [--rate HZ]\n"
-    "                               [--verbose]\n"
+    "                               [--game NAME] [--verbose]\n"
     "  The audio archive of a game of id Software's engines: HEADER the 32-bit offsets\n"
     "  (AUDIOHED.WL1, AUDIOHHD.CK4, ...), DATA the chunks (AUDIOT.WL1, AUDIO.CK4, ...), stored\n"
     "  as they are or, with --dict, Huffman-coded with that dictionary (AUDIODCT.CK4).\n"
@@ -37,7 +38,8 @@ const char* const kUsage =
     "           it lacks is refused, as is a song of more than 65535 bytes. DIR must exist.\n"
     "  --dict FILE  the Huffman dictionary: 255 nodes of two 16-bit branches\n"
     "  --rate HZ    the game's song rate (default 560; Wolfenstein 3D plays at 700)\n"
-    "  --verbose    a line per song extracted, or the replaced chunk's sizes\n";
+    "  --game NAME  the rate of that game's songs: wolf3d, sod, keen4, keen5, keen6, duke2\n"
+    "  With --verbose: a line per song extracted, or the replaced chunk's sizes.\n";
 
 struct OpenArchive {
     std::vector<std::uint8_t> data;
@@ -58,7 +60,13 @@ OpenArchive Open(const ToolArgs& args) {
 }
 
 int RateOption(const ToolArgs& args) {
-    int rate = args.Int("--rate", 560);
+    const GameProfile* game = nullptr;
+    if (args.Has("--game")) {
+        game = FindGameProfile(args.Text("--game", ""));
+        if (!game)
+            UsageError("--game must be one of: " + GameProfileNames(), args.usage);
+    }
+    int rate = args.Int("--rate", game ? game->tickRate : 560);
     if (rate < 1 || rate > 65535)
         UsageError("--rate must be between 1 and 65535", args.usage);
     return rate;
@@ -146,7 +154,7 @@ int Extract(const ToolArgs& args) {
     std::filesystem::create_directories(folder, error);
     for (const Output& output : outputs) {
         WriteFileReplacing(output.path, output.bytes);
-        if (args.Has("--verbose"))
+        if (args.verbose)
             PrintLine(output.path + ": " + std::to_string(output.bytes.size()) + " bytes");
     }
     PrintLine(std::to_string(outputs.size()) + " songs written to " + folder.string());
@@ -198,7 +206,7 @@ int Replace(const ToolArgs& args) {
     ArchiveFiles files = ReplaceArchiveSong(
         open.archive, open.data, static_cast<std::size_t>(index), records, open.dictionary.get());
     WriteFilesTogether({{headerOut, files.header}, {dataOut, files.data}});
-    if (args.Has("--verbose")) {
+    if (args.verbose) {
         const std::size_t before = open.archive.chunks[static_cast<std::size_t>(index)].stored;
         PrintLine(Format("chunk %d: %zu stored bytes, now %zu; a song of %zu bytes", index, before,
                          before + files.data.size() - open.data.size(), records.size()));
@@ -213,15 +221,15 @@ int ToolArchive(int argc, char** argv, int first) {
     std::string verb = first < argc ? argv[first] : "";
     if (verb == "--help" || verb == "-h")
         return PrintHelp(kUsage);
-    const OptionDef dict{"--dict", true}, rate{"--rate", true}, verbose{"--verbose", false},
+    const OptionDef dict{"--dict", true}, rate{"--rate", true}, game{"--game", true},
         out{"-o", true};
     ToolArgs args;
     if (verb == "list")
-        args = ParseToolArgs(argc, argv, first, {dict, rate}, 3, 3, kUsage);
+        args = ParseToolArgs(argc, argv, first, {dict, rate, game}, 3, 3, kUsage);
     else if (verb == "extract")
-        args = ParseToolArgs(argc, argv, first, {dict, verbose}, 4, 4, kUsage);
+        args = ParseToolArgs(argc, argv, first, {dict}, 4, 4, kUsage);
     else if (verb == "replace")
-        args = ParseToolArgs(argc, argv, first, {dict, rate, verbose, out}, 5, 5, kUsage);
+        args = ParseToolArgs(argc, argv, first, {dict, rate, game, out}, 5, 5, kUsage);
     else
         UsageError(verb.empty() ? "archive needs list, extract or replace" : "unknown verb " + verb,
                    kUsage);

@@ -95,7 +95,7 @@ int ConvertMidi(const std::vector<std::uint8_t>& bytes, const ToolArgs& args,
               " bytes, " + std::to_string(writes.length) + " ticks (" +
               Seconds(writes.length, settings.tickRate) + " s at " +
               std::to_string(settings.tickRate) + " Hz)");
-    if (!args.Has("--verbose"))
+    if (!args.verbose)
         return 0;
     for (int channel = 0; channel < 16; ++channel)
         if (report.notesPerChannel[channel] > 0)

@@ -38,15 +38,14 @@ int ToolConvert(int argc, char** argv, int first) {
         GameProfileNames() +
         "\n"
         "  --free-channel0 MIDI: leave channel 0 to the game's sound effects\n"
-        "  --verbose       MIDI: the notes of each MIDI channel and every note taken\n";
+        "  With --verbose a MIDI file's notes per MIDI channel and every note taken are listed.\n";
     ToolArgs args = ParseToolArgs(argc, argv, first,
                                   {{"--rate", true},
                                    {"--length-word", false},
                                    {"--title", true},
                                    {"--bank", true},
                                    {"--game", true},
-                                   {"--free-channel0", false},
-                                   {"--verbose", false}},
+                                   {"--free-channel0", false}},
                                   2, 2, usage);
     if (args.help)
         return PrintHelp(usage);
@@ -60,7 +59,7 @@ int ToolConvert(int argc, char** argv, int first) {
     std::vector<std::uint8_t> bytes = ReadFileBytes(in);
     if (IsMidi(bytes))
         return ConvertMidi(bytes, args, usage);
-    for (const char* option : {"--bank", "--game", "--free-channel0", "--verbose"})
+    for (const char* option : {"--bank", "--game", "--free-channel0"})
         if (args.Has(option))
             UsageError(std::string(option) + " is for a MIDI file", usage);
     SongSource input = ReadSongSource(std::move(bytes), in);

@@ -101,7 +101,6 @@ std::string LinkBeside(const std::string& path) {
     }
     return "";
 }
-} // namespace
 
 std::vector<std::uint8_t> ReadStream(const std::string& path) {
     const bool standardInput = path == "-";

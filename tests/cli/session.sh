@@ -85,7 +85,7 @@ session() {
     for option in --rate --emu --top; do usage imftool compare x.imf y.imf "$option"; done
     usage imftool instruments x.imf y.ibk --names
     usage imftool midi x.imf y.mid --rate
-    for option in --dict --rate; do usage imftool archive list h d "$option"; done
+    for option in --dict --rate --game; do usage imftool archive list h d "$option"; done
     usage imftool archive extract h d dir --dict
     for option in -o --dict --rate; do usage imftool archive replace h d 1 x.imf "$option"; done
     usage imftool compare x.imf
@@ -279,6 +279,8 @@ session() {
     bytes AUDIOHED.WL1 00 00 00 00 0a 00 00 00 18 00 00 00 30 00 00 00 4c 00 00 00 6b 00 00 00 \
         6d 00 00 00 8b 00 00 00
     run imftool archive list AUDIOHED.WL1 AUDIOT.WL1 --rate 700
+    run imftool archive list AUDIOHED.WL1 AUDIOT.WL1 --game wolf3d
+    usage imftool archive list AUDIOHED.WL1 AUDIOT.WL1 --game doom
     run imftool archive extract AUDIOHED.WL1 AUDIOT.WL1 songs --verbose
     run ls songs
     hex songs/CORNER.imf
