@@ -16,18 +16,6 @@ title="Quillfen's IMF Processor (Alpha Version 0.001)"
 
 # shellcheck source=tests/x11/xvfb.sh
 source "$(dirname "$0")/xvfb.sh"
-scratch=$(mktemp -d)
-xvfb=""
-cleanup() {
-    if [ -n "$xvfb" ]; then stop_xvfb; fi
-    rm -rf "$scratch"
-}
-trap cleanup EXIT
-failures=0
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
 
 song=$scratch/song.imf saved=$scratch/song_optimized.imf
 cp "$source_song" "$song"

@@ -26,18 +26,6 @@ fi
 
 # shellcheck source=tests/x11/xvfb.sh
 source "$(dirname "$0")/xvfb.sh"
-scratch=$(mktemp -d)
-xvfb=""
-cleanup() {
-    if [ -n "$xvfb" ]; then stop_xvfb; fi
-    rm -rf "$scratch"
-}
-trap cleanup EXIT
-failures=0
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
 
 key() { x xdotool windowfocus "$1" key "$2"; }
 shot() { x import -window "$1" -depth 8 "$scratch/$2.ppm"; }

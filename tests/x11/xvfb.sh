@@ -4,6 +4,8 @@
 #   stop_xvfb     ends it (the scripts call it from their EXIT trap when `xvfb` is set)
 #   x COMMAND...  an X tool on that display, killed after ten seconds; a window that has just
 #                 gone is no error
+#   fail TEXT     counts a failure in `failures` and says it
+# Sourcing it makes the script's `scratch` folder, which the EXIT trap removes with Xvfb.
 
 x() { DISPLAY=$display timeout -s KILL 10 "$@" 2>/dev/null || true; }
 
@@ -35,4 +37,17 @@ start_xvfb() {
     done
     echo "FAIL: Xvfb did not start"
     exit 1
+}
+
+scratch=$(mktemp -d)
+xvfb=""
+cleanup() {
+    if [ -n "$xvfb" ]; then stop_xvfb; fi
+    rm -rf "$scratch"
+}
+trap cleanup EXIT
+failures=0
+fail() {
+    echo "FAIL: $*"
+    failures=$((failures + 1))
 }
