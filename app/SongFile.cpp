@@ -7,6 +7,7 @@
 #include "TickRate.h"
 #include "VgmFile.h"
 
+#include <cstdio>
 #include <utility>
 
 SongSource ReadSong(const std::string& path) {
@@ -74,6 +75,16 @@ int TimeUnitsOf(OutputKind kind) {
         break;
     }
     return 0;
+}
+
+void WarnOfImfRate(const std::string& path, int tickRate) {
+    if (OutputKindOfPath(path) != OutputKind::Imf || tickRate == ImfRateOfPath(path))
+        return;
+    std::fflush(stdout);
+    std::fprintf(
+        stderr, "imftool: %s has no rate field and plays at %d ticks per second; the song has %d\n",
+        path.c_str(), ImfRateOfPath(path), tickRate);
+    std::fflush(stderr);
 }
 
 std::size_t SaveWrites(const TickedWrites& writes, const std::string& path,

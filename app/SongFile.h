@@ -4,6 +4,7 @@
 #include "ImfFile.h"
 #include "ImfSong.h"
 #include "SongSource.h"
+#include "TickRate.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -56,7 +57,7 @@ OutputKind OutputKindOfPath(const std::string& path);
 
 // What a conversion writes besides the writes: the rate and the format's own details.
 struct OutputSettings {
-    int tickRate = 560;
+    int tickRate = kDefaultTickRate;
     std::uint16_t kmfRate = 0; // 0: the tick rate
     bool lengthWord = false;
     std::string title;             // VGM: the GD3 tag's title
@@ -66,6 +67,10 @@ struct OutputSettings {
 // The units per second in which a file of that kind keeps time: VGM samples, DRO milliseconds;
 // 0 for IMF and KMF, which keep the song's ticks.
 int TimeUnitsOf(OutputKind kind);
+
+// Says so on standard error when an IMF output will not play at the song's rate: IMF has no
+// rate field, and a player takes 560, or 700 for .wlf.
+void WarnOfImfRate(const std::string& path, int tickRate);
 
 // Writes the writes, write for write, in the format of the path's extension: .vgm VGM 1.51,
 // .vgz the same gzip-compressed, .dro DRO version 2, .kmf KMF, anything else IMF.

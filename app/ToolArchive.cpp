@@ -5,6 +5,7 @@
 #include "GameProfile.h"
 #include "ImfError.h"
 #include "SongFile.h"
+#include "TickRate.h"
 #include "ToolArgs.h"
 #include "ToolCommands.h"
 
@@ -66,7 +67,7 @@ int RateOption(const ToolArgs& args) {
         if (!game)
             UsageError("--game must be one of: " + GameProfileNames(), args.usage);
     }
-    int rate = args.Int("--rate", game ? game->tickRate : 560);
+    int rate = args.Int("--rate", game ? game->tickRate : kDefaultTickRate);
     if (rate < 1 || rate > 65535)
         UsageError("--rate must be between 1 and 65535", args.usage);
     return rate;

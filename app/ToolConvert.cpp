@@ -67,14 +67,7 @@ int ToolConvert(int argc, char** argv, int first) {
     settings.tickRate = input.TickRate(rate, out);
     settings.lengthWord = args.Has("--length-word");
     settings.title = args.Text("--title", "");
-    // IMF has no rate field: a player takes 560, or 700 for .wlf.
-    if (OutputKindOfPath(out) == OutputKind::Imf && settings.tickRate != ImfRateOfPath(out)) {
-        std::fprintf(stderr,
-                     "imftool: %s has no rate field and plays at %d ticks per second; the song "
-                     "has %d\n",
-                     out.c_str(), ImfRateOfPath(out), settings.tickRate);
-        std::fflush(stderr);
-    }
+    WarnOfImfRate(out, settings.tickRate);
     SaveWrites(input.Writes(settings.tickRate), out, settings);
     return 0;
 }

@@ -42,15 +42,6 @@ struct FileOutcome {
     OptimizeMode won = OptimizeMode::Seed;
 };
 
-// Says so when an IMF output will not play at the song's rate: IMF has no rate field.
-void WarnOfImfRate(const std::string& output, int tickRate) {
-    if (OutputKindOfPath(output) == OutputKind::Imf && tickRate != ImfRateOfPath(output))
-        std::fprintf(stderr,
-                     "imftool: %s has no rate field and plays at %d ticks per second; the song "
-                     "has %d\n",
-                     output.c_str(), ImfRateOfPath(output), tickRate);
-}
-
 // The faithful mode: the file's own writes less what no sample can hear, saved write for write.
 FileOutcome CopyFile(const std::string& path, std::span<const std::uint8_t> bytes,
                      const std::string& output, const OptimizeSettings& settings) {

@@ -2,13 +2,15 @@
 // effects take.
 #pragma once
 
+#include "TickRate.h"
+
 #include <span>
 #include <string>
 
 struct GameProfile {
     const char* name = "";  // as --game takes it
     const char* title = ""; // the game's own name
-    int tickRate = 560;
+    int tickRate = kDefaultTickRate;
     bool lengthWord = false;   // the song's chunk starts with its length in bytes
     bool freeChannel0 = false; // the game's AdLib sound effects play on channel 0
 };

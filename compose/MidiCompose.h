@@ -3,6 +3,7 @@
 
 #include "InstrumentBank.h"
 #include "MidiReader.h"
+#include "TickRate.h"
 #include "TickedWrites.h"
 
 #include <array>
@@ -10,7 +11,7 @@
 #include <vector>
 
 struct ComposeSettings {
-    int tickRate = 560;
+    int tickRate = kDefaultTickRate;
     bool freeChannel0 = false; // channel 0 left to the game's sound effects
 };
 

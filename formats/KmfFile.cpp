@@ -5,6 +5,7 @@
 #include "FileBytes.h"
 #include "ImfError.h"
 #include "Surface.h"
+#include "TickRate.h"
 #include "TickedWrites.h"
 #include "WriteOrder.h"
 
@@ -13,7 +14,6 @@
 
 namespace {
 constexpr std::uint32_t kKmfMagic = 0x1A464D4B; // "KMF", 0x1A
-constexpr std::uint16_t kDefaultRate = 560;
 constexpr std::int32_t kMaxPause = 255;
 constexpr std::int32_t kMaxWrites = 255;
 constexpr std::int64_t kMaxSize = 65535;
@@ -125,7 +125,7 @@ std::vector<std::uint8_t> KmfBytes(const TImfSong& song, std::uint16_t rate) {
 
     ByteWriter out;
     out.U32(kKmfMagic);
-    out.U16(rate == 0 ? kDefaultRate : rate);
+    out.U16(rate == 0 ? static_cast<std::uint16_t>(kDefaultTickRate) : rate);
     out.U16(static_cast<std::uint16_t>(size));
     for (const TKMFBlock* block = chain.get(); block; block = block->succ.get()) {
         out.U8(static_cast<std::uint8_t>(block->instructions.size()));
@@ -166,5 +166,5 @@ std::uint16_t KmfRate(std::span<const std::uint8_t> bytes) {
     if (stream.U32() != kKmfMagic)
         return 0;
     std::uint16_t rate = stream.U16();
-    return rate == 0 ? kDefaultRate : rate;
+    return rate == 0 ? static_cast<std::uint16_t>(kDefaultTickRate) : rate;
 }

@@ -3,6 +3,7 @@
 #include "DroFile.h"
 #include "Gzip.h"
 #include "ImfError.h"
+#include "KmfFile.h"
 #include "MidiReader.h"
 #include "RawFile.h"
 #include "TickRate.h"
@@ -42,10 +43,8 @@ SongSource ReadSongSource(std::vector<std::uint8_t> bytes, const std::string& na
     if (source.capture)
         return source;
     source.layout = LoadWritesFromBytes(source.imfWrites, bytes);
-    if (source.layout == SongFileLayout::Kmf) {
-        std::uint16_t rate = static_cast<std::uint16_t>(bytes[4] | bytes[5] << 8);
-        source.kmfRate = rate == 0 ? kDefaultTickRate : rate;
-    }
+    if (source.layout == SongFileLayout::Kmf)
+        source.kmfRate = KmfRate(bytes);
     source.bytes = std::move(bytes);
     return source;
 }

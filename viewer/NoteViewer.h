@@ -3,6 +3,7 @@
 
 #include "ImfSong.h"
 #include "NoteRows.h"
+#include "TickRate.h"
 #include "Track.h"
 #include "ViewerPlayback.h"
 
@@ -53,13 +54,10 @@ int ViewNoteLists(const TNoteRows& rows, std::int32_t length, ViewerPlayback* pl
 std::vector<VoiceSet> ChannelRowVoices();
 std::vector<VoiceSet> VoiceRowVoices();
 
-// The tick rate of songs whose file does not say otherwise.
-constexpr int kViewerTickRate = 560;
-
 // The song's notes rebuilt from its ten channel lists, one row per list; Space plays the song
 // at `tickRate` ticks per second.
-int View(const TImfSong& song, int tickRate = kViewerTickRate);
+int View(const TImfSong& song, int tickRate = kDefaultTickRate);
 // The song's interpreted notes, one row per voice; Space plays the song.
-int ViewNotes(const TImfSong& song, int tickRate = kViewerTickRate);
+int ViewNotes(const TImfSong& song, int tickRate = kDefaultTickRate);
 // The optimizer's tracks, one row per track.
 int ViewTracks(const TTrackList& tracks);

@@ -3,6 +3,7 @@
 #include "Opl2Chip.h"
 #include "SongRender.h"
 #include "Surface.h"
+#include "TickRate.h"
 
 #include <algorithm>
 
@@ -12,7 +13,7 @@ constexpr std::int64_t kAheadSamples = Opl2Chip::kSampleRate / 4;
 } // namespace
 
 ViewerPlayback::ViewerPlayback(std::vector<TimedWrite> writes, int tickRate, std::int32_t length)
-    : writes_(std::move(writes)), tickRate_(tickRate > 0 ? tickRate : 560) {
+    : writes_(std::move(writes)), tickRate_(tickRate > 0 ? tickRate : kDefaultTickRate) {
     std::int32_t last = std::max<std::int32_t>(length, 0);
     for (const TimedWrite& write : writes_)
         last = std::max(last, write.time);
