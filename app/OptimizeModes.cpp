@@ -15,7 +15,7 @@
 
 namespace {
 constexpr NameTable<OptimizeMode, 3> kModeNames = {{
-    {OptimizeMode::Seed, "seed"},
+    {OptimizeMode::Reallocate, "seed"},
     {OptimizeMode::Faithful, "faithful"},
     {OptimizeMode::Smallest, "smallest"},
 }};
@@ -66,7 +66,7 @@ ModeResult OptimizeWithMode(TImfSong& song, OptimizeMode mode, const AllocationS
                             const DropSettings& drop) {
     ModeResult result;
     result.won = mode;
-    if (mode == OptimizeMode::Seed) {
+    if (mode == OptimizeMode::Reallocate) {
         OptimizeWithReport(song, settings.reserved, settings.depth, settings.grouping,
                            settings.force);
         return result;

@@ -11,9 +11,9 @@
 #include <string>
 
 enum class OptimizeMode {
-    Seed,     // the tracks dealt out again, kept when smaller (what imfproc does)
-    Faithful, // notes stay on their channels; writes that no sample can hear are dropped
-    Smallest, // the re-allocation, then the dropping; kept only when it sounds the same
+    Reallocate, // the tracks dealt out again, kept when smaller (what imfproc does)
+    Faithful,   // notes stay on their channels; writes that no sample can hear are dropped
+    Smallest,   // the re-allocation, then the dropping; kept only when it sounds the same
 };
 
 // "seed", "faithful" or "smallest"; nothing for any other word.
@@ -42,9 +42,9 @@ void ReportDrops(const DropCounts& counts, const DropSettings& settings,
 
 // What a mode did to one song.
 struct ModeResult {
-    OptimizeMode won = OptimizeMode::Seed; // for Smallest: Smallest or Faithful
-    bool compared = false;                 // whether the renders were compared
-    SoundComparison comparison;            // of the input and the re-allocated song, if compared
+    OptimizeMode won = OptimizeMode::Reallocate; // for Smallest: Smallest or Faithful
+    bool compared = false;                       // whether the renders were compared
+    SoundComparison comparison; // of the input and the re-allocated song, if compared
 };
 
 // Optimises the song in place with the mode, writing its report lines to standard output.

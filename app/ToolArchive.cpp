@@ -61,12 +61,7 @@ OpenArchive Open(const ToolArgs& args) {
 }
 
 int RateOption(const ToolArgs& args) {
-    const GameProfile* game = nullptr;
-    if (args.Has("--game")) {
-        game = FindGameProfile(args.Text("--game", ""));
-        if (!game)
-            UsageError("--game must be one of: " + GameProfileNames(), args.usage);
-    }
+    const GameProfile* game = GameOption(args);
     int rate = args.Int("--rate", game ? game->tickRate : kDefaultTickRate);
     if (rate < 1 || rate > 65535)
         UsageError("--rate must be between 1 and 65535", args.usage);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+struct GameProfile;
 struct ToolArgs;
 
 int ToolOptimize(int argc, char** argv, int first);
@@ -22,6 +23,9 @@ int ToolArchive(int argc, char** argv, int first);
 
 // imftool info on an instrument bank: its format and every instrument's registers.
 int PrintBankInfo(const std::string& path);
+
+// The game that --game names, nullptr without the option; a usage error for a name no game has.
+const GameProfile* GameOption(const ToolArgs& args);
 
 // imftool convert on a MIDI file: the song composed with a bank and written as OUT names.
 int ConvertMidi(const std::vector<std::uint8_t>& bytes, const ToolArgs& args,

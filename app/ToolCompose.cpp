@@ -52,16 +52,20 @@ InstrumentBank ChosenBank(const ToolArgs& args) {
 }
 } // namespace
 
+const GameProfile* GameOption(const ToolArgs& args) {
+    if (!args.Has("--game"))
+        return nullptr;
+    const GameProfile* game = FindGameProfile(args.Text("--game", ""));
+    if (!game)
+        UsageError("--game must be one of: " + GameProfileNames(), args.usage);
+    return game;
+}
+
 int ConvertMidi(const std::vector<std::uint8_t>& bytes, const ToolArgs& args,
                 const std::string& usage) {
     const std::string& in = args.positional[0];
     const std::string& out = args.positional[1];
-    const GameProfile* game = nullptr;
-    if (args.Has("--game")) {
-        game = FindGameProfile(args.Text("--game", ""));
-        if (!game)
-            UsageError("--game must be one of: " + GameProfileNames(), usage);
-    }
+    const GameProfile* game = GameOption(args);
     ComposeSettings settings;
     const int rate = args.Int("--rate", 0);
     settings.tickRate = rate > 0 ? rate

@@ -25,7 +25,7 @@ namespace {
 constexpr int kMaxDepth = 2;
 
 struct OptimizeSettings {
-    OptimizeMode mode = OptimizeMode::Seed;
+    OptimizeMode mode = OptimizeMode::Reallocate;
     AllocationSettings allocation;
     DropSettings drop;
     std::string output;   // for a single file; empty: beside the input
@@ -39,7 +39,7 @@ struct FileOutcome {
     bool failed = false;
     std::int64_t writesBefore = 0, writesAfter = 0;
     std::uintmax_t bytesBefore = 0, bytesAfter = 0;
-    OptimizeMode won = OptimizeMode::Seed;
+    OptimizeMode won = OptimizeMode::Reallocate;
 };
 
 // The faithful mode: the file's own writes less what no sample can hear, saved write for write.

@@ -255,7 +255,7 @@ TEST_P(Golden, SongMatchesItsLog) {
     // The faithful copy works on the file's own writes; the other two modes, each on its own copy
     // of the song model, are saved in the input's format and judged against the file's sound.
     const SampleBuffer heard = CheckFaithfulCopy(input, rate, log);
-    for (OptimizeMode mode : {OptimizeMode::Seed, OptimizeMode::Smallest}) {
+    for (OptimizeMode mode : {OptimizeMode::Reallocate, OptimizeMode::Smallest}) {
         const std::string label = OptimizeModeName(mode);
         TImfSong work = song;
         screen->notices.clear();
@@ -280,7 +280,7 @@ TEST_P(Golden, SongMatchesItsLog) {
                 CompareSounds(heard, RenderSong(back, rate), Opl2Chip::kSampleRate);
             EXPECT_TRUE(heardAgain.SoundsTheSame()) << heardAgain.windowsOff << " windows off";
         }
-        if (mode == OptimizeMode::Seed && work.InstructionCount() <= kWritesListedUpTo) {
+        if (mode == OptimizeMode::Reallocate && work.InstructionCount() <= kWritesListedUpTo) {
             for (const auto& [time, reg, val] : testsupport::SongWrites(back))
                 log << "write " << time << " " << RegHex(static_cast<std::uint8_t>(reg)) << " "
                     << RegHex(static_cast<std::uint8_t>(val)) << "\n";
