@@ -28,5 +28,4 @@ int PrintBankInfo(const std::string& path);
 const GameProfile* GameOption(const ToolArgs& args);
 
 // imftool convert on a MIDI file: the song composed with a bank and written as OUT names.
-int ConvertMidi(const std::vector<std::uint8_t>& bytes, const ToolArgs& args,
-                const std::string& usage);
+int ConvertMidi(const std::vector<std::uint8_t>& bytes, const ToolArgs& args);

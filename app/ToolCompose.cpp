@@ -61,8 +61,7 @@ const GameProfile* GameOption(const ToolArgs& args) {
     return game;
 }
 
-int ConvertMidi(const std::vector<std::uint8_t>& bytes, const ToolArgs& args,
-                const std::string& usage) {
+int ConvertMidi(const std::vector<std::uint8_t>& bytes, const ToolArgs& args) {
     const std::string& in = args.positional[0];
     const std::string& out = args.positional[1];
     const GameProfile* game = GameOption(args);

@@ -58,7 +58,7 @@ int ToolConvert(int argc, char** argv, int first) {
     PrepareOutput(out, {in}, true);
     std::vector<std::uint8_t> bytes = ReadFileBytes(in);
     if (IsMidi(bytes))
-        return ConvertMidi(bytes, args, usage);
+        return ConvertMidi(bytes, args);
     for (const char* option : {"--bank", "--game", "--free-channel0"})
         if (args.Has(option))
             UsageError(std::string(option) + " is for a MIDI file", usage);
