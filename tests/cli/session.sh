@@ -165,8 +165,10 @@ session() {
     run imftool info busy_out.imf
 
     section "drums"
-    bytes drums.imf 00 00 00 00 bd 20 00 00 bd 31 05 00 bd 20 00 00
+    bytes drums.imf 00 00 00 00 bd 20 00 00 bd 3f 05 00 bd 20 00 00
     run imftool info drums.imf
+    run imftool render drums.imf --stems drum_stems
+    run ls drum_stems
 
     section "captures and the rate: every conversion keeps every write"
     bytes song.wlf 00 00 00 00 33 21 00 00 a7 40 00 00 bd 20 02 00 b7 31 03 00 bd 00 01 00 \

@@ -96,6 +96,15 @@ bends = [m.pitch for m in melodic if m.type == "pitchwheel"]
 up = 12 * math.log2(614 / 580) / 2 * 8192
 check(len(bends) == 2 and abs(bends[1] - bends[0] - up) <= 2, "bend: %s" % bends)
 
+# Every drum keyed at once: one track per drum, named after the sound the chip makes.
+song = os.path.join(WORK, "kit.imf")
+with open(song, "wb") as f:
+    f.write(b"\0\0\0\0" + b"".join(struct.pack("<BBH", *r) for r in [(0xBD, 0x3F, 10),
+                                                                        (0xBD, 0x20, 0)]))
+names = sorted(t.name for t in midi_of(song).tracks)
+check(names == ["", "bass drum", "hi-hat", "snare drum", "tom-tom", "top cymbal"],
+      "drum tracks: %s" % names)
+
 # 129 timbres on channel 0: the 129th is program 0 of bank 1, chosen by a bank select.
 song = os.path.join(WORK, "many.imf")
 with open(song, "wb") as f:

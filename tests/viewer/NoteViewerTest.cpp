@@ -1,4 +1,5 @@
 #include "NoteViewer.h"
+#include "Console.h"
 #include "ImfError.h"
 #include "Keys.h"
 #include "NoteRows.h"
@@ -288,4 +289,41 @@ TEST_F(NoteViewerTest, F12EndsTheProgramAndEscapeOrCloseLeaves) {
     EXPECT_EQ(screen().windowsOpened, 3);
     ASSERT_EQ(screen().frames.size(), 4u);
     ExpectBar(Frame(3), 0, 0, 2); // T = 5 again, difference mode off
+}
+
+// Each percussion note shows the registers of its own channel and operator: bit 0 of 0xBD takes
+// channel 6's first operator, bit 1 its second, and bit 4 both operators of channel 8.
+TEST_F(NoteViewerTest, InfoBoxShowsARhythmNotesOwnRegisters) {
+    TImfSong song;
+    QuietConsole quiet; // the frequency writes before the drums count as unused key-offs
+    testsupport::Feed(song,
+                      {{0x30, 0x11}, {0x33, 0x12},      {0x50, 0x13},   {0x53, 0x14}, {0x70, 0x15},
+                       {0x73, 0x16}, {0x90, 0x17},      {0x93, 0x18},   {0xF0, 0x01}, {0xF3, 0x02},
+                       {0xA6, 0x19}, {0xB6, 0x0A},      {0xC6, 0x0C},   {0x32, 0x21}, {0x35, 0x22},
+                       {0x52, 0x23}, {0x55, 0x24},      {0x72, 0x25},   {0x75, 0x26}, {0x92, 0x27},
+                       {0x95, 0x28}, {0xF2, 0x03},      {0xF5, 0x01},   {0xA8, 0x29}, {0xB8, 0x0B},
+                       {0xC8, 0x0E}, {0xBD, 0x33, 100}, {0xBD, 0x20, 0}});
+    std::int32_t length = 0;
+    const TNoteRows rows = VoiceRows(song, length);
+    // Length 100 in a 1000-wide window: T = 1; rows 9, 10 and 13 at y = 135, 150 and 195.
+    Run(rows, length, {Pointer(50, 137), Pointer(50, 152), Pointer(50, 197), Press(Key::Escape)});
+    auto box = [&](std::size_t frame) {
+        std::vector<std::string> lines;
+        for (const DrawCall& c : Frame(frame))
+            if (c.kind == DrawCall::Kind::String && c.x == 66)
+                lines.push_back(c.text);
+        return lines;
+    };
+    const std::vector<std::string> bit0 = {
+        "start: 0",    "end:   100 100", "20-11 23-00", "40-13 43-00", "60-15 63-00",
+        "80-17 83-00", "A0-19 B0-0A/0A", "C0-0C",       "E0-01 E3-00", "extras: 0"};
+    EXPECT_EQ(box(0), bit0);
+    const std::vector<std::string> bit1 = {
+        "start: 0",    "end:   100 100", "20-00 23-12", "40-00 43-14", "60-00 63-16",
+        "80-00 83-18", "A0-19 B0-0A/0A", "C0-0C",       "E0-00 E3-02", "extras: 0"};
+    EXPECT_EQ(box(1), bit1);
+    const std::vector<std::string> bit4 = {
+        "start: 0",    "end:   100 100", "20-21 23-22", "40-23 43-24", "60-25 63-26",
+        "80-27 83-28", "A0-29 B0-0B/0B", "C0-0E",       "E0-03 E3-01", "extras: 0"};
+    EXPECT_EQ(box(2), bit4);
 }

@@ -32,6 +32,10 @@ shot() { x import -window "$1" -depth 8 "$scratch/$2.ppm"; }
 
 start_xvfb
 
+# The demo song's notes in the first window, one row per voice: the seven voices it plays are
+# rows 0 to 6, each one's bars 10 pixels high, one row every 15 pixels from the top.
+expected_rows="0-9 15-24 30-39 45-54 60-69 75-84 90-99"
+
 # xdotool takes the title as a pattern: every character but a letter or digit becomes '.'.
 pattern="^${title//[^[:alnum:]]/.}\$"
 song=$scratch/demo.imf saved=$scratch/demo_optimized.imf
@@ -82,6 +86,29 @@ for path in sys.argv[1:]:
 EOF
 }
 
+# The bands of rows holding a bar (white, or blue-white for a note with extras) in a
+# screenshot, as "top-bottom" pixel rows, above the status bar.
+bar_rows() {
+    python3 - "$1" <<'EOF'
+import re, sys
+data = open(sys.argv[1], 'rb').read()
+header = re.match(rb'P6\s+(\d+)\s+(\d+)\s+255\s', data)
+width, height = int(header[1]), int(header[2])
+bands, top = [], None
+for y in range(height - 16 + 1):
+    start = header.end() + y * width * 3
+    row = data[start:start + width * 3]
+    pixels = {row[i:i + 3] for i in range(0, len(row), 3)} if y < height - 16 else set()
+    bar = b'\xff\xff\xff' in pixels or b'\x55\x55\xff' in pixels
+    if bar and top is None:
+        top = y
+    elif not bar and top is not None:
+        bands.append('%d-%d' % (top, y - 1))
+        top = None
+print(' '.join(bands))
+EOF
+}
+
 first_run() {
     if [ "$2" -eq 0 ]; then
         sleep 0.5 && shot "$1" before
@@ -99,6 +126,9 @@ run first_run
 for name in before playing later stopped; do
     [ -s "$scratch/$name.ppm" ] || fail "no screenshot $name"
 done
+rows=$(bar_rows "$scratch/before.ppm")
+echo "bar rows: $rows"
+[ "$rows" = "$expected_rows" ] || fail "the channel rows are drawn at $rows, not $expected_rows"
 read -r -d '' before playing later stopped < <(line_columns "$scratch"/{before,playing,later,stopped}.ppm) || true
 echo "line columns: $before before Space, $playing and $later playing, $stopped stopped"
 [ "$before" -eq -1 ] || fail "a line at column $before before Space"
