@@ -39,6 +39,13 @@ std::size_t SaveSong(const TImfSong& song, const std::string& path, const SongFo
     return bytes.size();
 }
 
+void SaveTrack(const TTrack& track, const TInstructionList& globals, const std::string& path) {
+    TImfSong song;
+    song.channels[0] = globals;
+    song.channels[1] = track.instructions;
+    SaveSong(song, path, SongFormat());
+}
+
 void PrepareOutput(const std::string& output, const std::vector<std::string>& inputs,
                    bool sameKind) {
     if (!sameKind)

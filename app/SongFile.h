@@ -5,6 +5,7 @@
 #include "ImfSong.h"
 #include "SongSource.h"
 #include "TickRate.h"
+#include "Track.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -41,6 +42,10 @@ LoadedSong LoadSongBytes(std::vector<std::uint8_t> bytes, const std::string& pat
 
 // Saves the song's channel lists in the given format.
 std::size_t SaveSong(const TImfSong& song, const std::string& path, const SongFormat& format);
+
+// Writes the track alone on channel 0 as a headerless IMF file, after the song's chip-wide
+// writes `globals`.
+void SaveTrack(const TTrack& track, const TInstructionList& globals, const std::string& path);
 
 // Prepares a run whose output path is `output`: "-" keeps standard output for the song's bytes
 // (reports go to standard error then), and an output that is one of the inputs is refused

@@ -123,7 +123,7 @@ int ToolTracks(int argc, char** argv, int first) {
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     for (std::size_t i = 0; i < tracks.size(); ++i)
-        tracks[i]->SaveToImf(paths[i], &loaded.song.channels[0]);
+        SaveTrack(*tracks[i], loaded.song.channels[0], paths[i]);
     std::printf("%zu tracks written to %s\n", tracks.size(), folder.string().c_str());
     std::fflush(stdout);
     return 0;

@@ -2,7 +2,6 @@
 #pragma once
 
 #include "ChipEmulator.h"
-#include "TickRate.h"
 #include "VoiceMute.h"
 #include "WriteOrder.h"
 

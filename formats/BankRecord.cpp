@@ -1,7 +1,5 @@
 #include "BankRecord.h"
 
-#include "ImfError.h"
-
 #include <algorithm>
 
 void PutName(ByteWriter& out, const std::string& name, std::size_t size, const std::string& field) {
@@ -49,22 +47,4 @@ void TakeRecord(ByteReader& in, BankInstrument& instrument) {
         *byte = in.U8();
     for (std::uint8_t& byte : instrument.tail)
         byte = in.U8();
-}
-
-bool HasMagic(std::span<const std::uint8_t> bytes, std::string_view magic) {
-    return bytes.size() >= magic.size() && std::equal(magic.begin(), magic.end(), bytes.begin());
-}
-
-void PutMagic(ByteWriter& out, std::string_view magic) {
-    for (char c : magic)
-        out.U8(static_cast<std::uint8_t>(c));
-}
-
-ByteReader ReaderAfterMagic(std::span<const std::uint8_t> bytes, std::string_view magic,
-                            const char* notThis) {
-    if (!HasMagic(bytes, magic))
-        throw ImfError(notThis);
-    ByteReader in(bytes);
-    in.Seek(magic.size());
-    return in;
 }

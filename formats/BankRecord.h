@@ -6,9 +6,7 @@
 #include "InstrumentBank.h"
 
 #include <cstddef>
-#include <span>
 #include <string>
-#include <string_view>
 
 // A name in a field of `size` bytes: cut to size - 1 characters, the rest zeros; the field as
 // read when it still holds the name.
@@ -21,9 +19,3 @@ std::string TakeName(ByteReader& in, std::size_t size, std::string* field = null
 // 0x80 and 0xE0, then 0xC0 and the five bytes of the tail.
 void PutRecord(ByteWriter& out, const BankInstrument& instrument);
 void TakeRecord(ByteReader& in, BankInstrument& instrument);
-// Whether the bytes start with the magic.
-bool HasMagic(std::span<const std::uint8_t> bytes, std::string_view magic);
-void PutMagic(ByteWriter& out, std::string_view magic);
-// A reader standing after the magic; raises `notThis` where the bytes do not start with it.
-ByteReader ReaderAfterMagic(std::span<const std::uint8_t> bytes, std::string_view magic,
-                            const char* notThis);

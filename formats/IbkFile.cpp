@@ -2,6 +2,7 @@
 
 #include "BankRecord.h"
 #include "ImfError.h"
+#include "Magic.h"
 
 namespace {
 constexpr std::size_t kNameSize = 9;

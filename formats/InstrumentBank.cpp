@@ -4,6 +4,7 @@
 #include "FileBytes.h"
 #include "IbkFile.h"
 #include "ImfError.h"
+#include "Magic.h"
 #include "Op2File.h"
 #include "SbiFile.h"
 #include "WoplFile.h"

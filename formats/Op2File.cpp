@@ -1,6 +1,7 @@
 #include "Op2File.h"
 
 #include "BankRecord.h"
+#include "Magic.h"
 
 namespace {
 constexpr int kPrograms = 128;
