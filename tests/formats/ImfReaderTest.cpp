@@ -1,6 +1,6 @@
-#include "FormatsTestSupport.h"
 #include "ImfFile.h"
 #include "KmfFile.h"
+#include "ListSongs.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "ByteReader.h"
-#include "FormatsTestSupport.h"
 #include "KmfFile.h"
+#include "ListSongs.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>

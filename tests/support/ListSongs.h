@@ -1,4 +1,4 @@
-// Songs built list by list for the file format tests.
+// Songs built list by list, for the tests of the writers and their order.
 #pragma once
 
 #include "ImfSong.h"

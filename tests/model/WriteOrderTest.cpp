@@ -1,5 +1,5 @@
 #include "WriteOrder.h"
-#include "FormatsTestSupport.h"
+#include "ListSongs.h"
 
 #include <gtest/gtest.h>
 
