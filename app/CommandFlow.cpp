@@ -7,6 +7,7 @@
 #include "KmfFile.h"
 #include "NoteViewer.h"
 #include "Optimize.h"
+#include "SongFormats.h"
 #include "SongRender.h"
 #include "Surface.h"
 

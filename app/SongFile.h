@@ -3,6 +3,7 @@
 
 #include "ImfFile.h"
 #include "ImfSong.h"
+#include "SongFormats.h"
 #include "SongSource.h"
 #include "TickRate.h"
 #include "Track.h"
@@ -53,31 +54,10 @@ void SaveTrack(const TTrack& track, const TInstructionList& globals, const std::
 void PrepareOutput(const std::string& output, const std::vector<std::string>& inputs,
                    bool sameKind);
 
-// The format a path's extension asks for: ".kmf" (any case) is KMF, anything else IMF.
-bool IsKmfPath(const std::string& path);
-
-// The kinds of file that a song can be written as, by the output's extension.
-enum class OutputKind { Imf, Kmf, Vgm, Vgz, Dro };
-OutputKind OutputKindOfPath(const std::string& path);
-
-// What a conversion writes besides the writes: the rate and the format's own details.
-struct OutputSettings {
-    int tickRate = kDefaultTickRate;
-    std::uint16_t kmfRate = 0; // 0: the tick rate
-    bool lengthWord = false;
-    std::string title;             // VGM: the GD3 tag's title
-    std::vector<std::uint8_t> tag; // VGM: a whole GD3 tag, written when there is no title
-};
-
-// The units per second in which a file of that kind keeps time: VGM samples, DRO milliseconds;
-// 0 for IMF and KMF, which keep the song's ticks.
-int TimeUnitsOf(OutputKind kind);
-
 // Says so on standard error when an IMF output will not play at the song's rate: IMF has no
 // rate field, and a player takes 560, or 700 for .wlf.
 void WarnOfImfRate(const std::string& path, int tickRate);
 
-// Writes the writes, write for write, in the format of the path's extension: .vgm VGM 1.51,
-// .vgz the same gzip-compressed, .dro DRO version 2, .kmf KMF, anything else IMF.
+// Writes the writes, write for write, in the format of the path's extension (FormatOfOutputPath).
 std::size_t SaveWrites(const TickedWrites& writes, const std::string& path,
                        const OutputSettings& settings);

@@ -81,7 +81,7 @@ int ConvertMidi(const std::vector<std::uint8_t>& bytes, const ToolArgs& args) {
     DropUnheardWrites(writes, InaudibleOptions(), settings.tickRate, false);
 
     std::size_t size = 0;
-    if (OutputKindOfPath(out) == OutputKind::Imf) {
+    if (FormatOfOutputPath(out).kind == SongFileKind::Imf) {
         const std::vector<std::uint8_t> imf = ImfForGame(writes, lengthWord, settings.tickRate);
         WriteFileReplacing(out, imf);
         size = imf.size();

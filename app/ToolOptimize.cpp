@@ -52,8 +52,8 @@ FileOutcome CopyFile(const std::string& path, std::span<const std::uint8_t> byte
     const SongSource source =
         ReadSongSource(std::vector<std::uint8_t>(bytes.begin(), bytes.end()), path);
     const int tickRate = source.TickRate(settings.rate, settings.output);
-    const OutputKind kind = OutputKindOfPath(output);
-    const FaithfulCopy copy = CopyFaithfully(source, tickRate, kind, settings.drop);
+    const FaithfulCopy copy =
+        CopyFaithfully(source, tickRate, FormatOfOutputPath(output).kind, settings.drop);
     outcome.writesBefore = copy.before;
     outcome.writesAfter = static_cast<std::int64_t>(copy.writes.writes.size());
     if (settings.details)
@@ -88,10 +88,8 @@ FileOutcome OptimizeFile(const std::string& path, std::span<const std::uint8_t> 
     SongFormat format;
     format.kmf = input.format.rate > 0;
     format.rate = input.format.rate;
-    OutputKind kind = OutputKindOfPath(output);
-    if (input.source.IsCapture() || kind == OutputKind::Vgm || kind == OutputKind::Vgz ||
-        kind == OutputKind::Dro) {
-        // A capture, or an output that no song file of the tools' own formats can be: the
+    if (input.source.IsCapture() || FormatOfOutputPath(output).timeUnits > 0) {
+        // A capture, or an output that keeps time in its own units rather than ticks: the
         // output's extension decides.
         WarnOfImfRate(output, input.tickRate);
         OutputSettings written;

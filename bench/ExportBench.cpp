@@ -4,6 +4,7 @@
 #include "ImfFile.h"
 #include "InstrumentBank.h"
 #include "MidiFile.h"
+#include "SongFormats.h"
 #include "WoplFile.h"
 
 #include "BenchSupport.h"

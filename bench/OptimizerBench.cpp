@@ -4,6 +4,7 @@
 #include "ChannelAllocation.h"
 #include "ImfFile.h"
 #include "InaudibleWrites.h"
+#include "SongFormats.h"
 #include "SongRender.h"
 #include "SplitTracks.h"
 #include "UnheardWrites.h"

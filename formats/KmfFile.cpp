@@ -91,12 +91,30 @@ template <class Sink> void ReadBlocks(Sink& song, ByteReader& stream) {
 }
 } // namespace
 
-int ReadKMFData(TImfSong& song, ByteReader& stream) {
+namespace {
+template <class Sink> SongFileLayout LoadBlocks(Sink& song, std::span<const std::uint8_t> bytes) {
+    ByteReader stream(bytes);
+    stream.Seek(4);
+    stream.U16(); // the rate, which KmfRate reads
     ReadBlocks(song, stream);
-    return 0;
+    return SongFileLayout::Kmf;
+}
+} // namespace
+
+bool IsKmf(std::span<const std::uint8_t> bytes) {
+    return bytes.size() >= 4 && ByteReader(bytes).U32() == kKmfMagic;
 }
 
-int ReadKMFData(WriteCollector& song, ByteReader& stream) {
+SongFileLayout LoadKmfBytes(TImfSong& song, std::span<const std::uint8_t> bytes) {
+    return LoadBlocks(song, bytes);
+}
+
+SongFileLayout LoadKmfWrites(TickedWrites& song, std::span<const std::uint8_t> bytes) {
+    WriteCollector collector(song);
+    return LoadBlocks(collector, bytes);
+}
+
+int ReadKMFData(TImfSong& song, ByteReader& stream) {
     ReadBlocks(song, stream);
     return 0;
 }
@@ -162,9 +180,10 @@ std::uint16_t GetKMFRate(const std::string& path) {
 std::uint16_t KmfRate(std::span<const std::uint8_t> bytes) {
     if (bytes.size() < 8)
         return 0;
-    ByteReader stream(bytes.first(8));
-    if (stream.U32() != kKmfMagic)
+    if (!IsKmf(bytes))
         return 0;
+    ByteReader stream(bytes);
+    stream.Seek(4);
     std::uint16_t rate = stream.U16();
     return rate == 0 ? static_cast<std::uint16_t>(kDefaultTickRate) : rate;
 }

@@ -4,6 +4,7 @@
 #include "ImfError.h"
 #include "ImfFile.h"
 #include "KmfFile.h"
+#include "SongFormats.h"
 #include "TestSupport.h"
 #include "ToolCommands.h"
 #include "WriteOrder.h"

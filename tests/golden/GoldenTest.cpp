@@ -12,6 +12,7 @@
 #include "OptimizeModes.h"
 #include "ScriptedSurface.h"
 #include "SongFile.h"
+#include "SongFormats.h"
 #include "SongRender.h"
 #include "SongWrites.h"
 #include "SoundCompare.h"
@@ -153,7 +154,7 @@ SampleBuffer Render(const TickedWrites& song, int rate, Emulator emulator = Emul
 SampleBuffer CheckFaithfulCopy(const LoadedSong& input, int rate, std::ostream& log) {
     DropSettings drop;
     drop.explain = true;
-    const OutputKind kind = input.format.kmf ? OutputKind::Kmf : OutputKind::Imf;
+    const SongFileKind kind = input.format.kmf ? SongFileKind::Kmf : SongFileKind::Imf;
     testing::internal::CaptureStdout();
     const FaithfulCopy copy = CopyFaithfully(input.source, rate, kind, drop);
     ReportDrops(copy.counts, drop);
