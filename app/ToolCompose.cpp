@@ -1,4 +1,5 @@
 // imftool convert SONG.mid OUT: a MIDI file composed for the chip, with a bank and for a game.
+#include "BankFormats.h"
 #include "Console.h"
 #include "DefaultBank.h"
 #include "FileBytes.h"

@@ -1,4 +1,5 @@
 // imftool instruments and midi: a song's timbres as an instrument bank, its notes as MIDI.
+#include "BankFormats.h"
 #include "Console.h"
 #include "FileBytes.h"
 #include "InstrumentBank.h"

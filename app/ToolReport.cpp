@@ -1,4 +1,5 @@
 // imftool info, dump and tracks: looking into a song without changing it.
+#include "BankFormats.h"
 #include "Console.h"
 #include "Dump.h"
 #include "FileBytes.h"

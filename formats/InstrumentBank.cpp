@@ -1,18 +1,6 @@
 #include "InstrumentBank.h"
 
-#include "BankRecord.h"
-#include "FileBytes.h"
-#include "IbkFile.h"
-#include "ImfError.h"
-#include "Magic.h"
-#include "Op2File.h"
-#include "SbiFile.h"
-#include "WoplFile.h"
-
 #include <algorithm>
-#include <cctype>
-#include <cstdio>
-#include <filesystem>
 
 namespace {
 constexpr int kDrumNotes[5] = {42, 49, 45, 38, 36};
@@ -25,12 +13,6 @@ BankOperator Operator(const TTimbre& t, bool carrier) {
     auto byte = [](std::uint16_t value) { return static_cast<std::uint8_t>(value); };
     return carrier ? BankOperator{byte(t.r23), byte(t.r43), byte(t.r63), byte(t.r83), byte(t.rE3)}
                    : BankOperator{byte(t.r20), byte(t.r40), byte(t.r60), byte(t.r80), byte(t.rE0)};
-}
-
-std::string Lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
 }
 } // namespace
 
@@ -48,13 +30,6 @@ BankInstrument InstrumentFromTimbre(const TTimbre& timbre) {
     instrument.carrier = Operator(timbre, true);
     instrument.feedbackConnection = static_cast<std::uint8_t>(timbre.rC0);
     return instrument;
-}
-
-BankFormat BankFormatOfPath(const std::string& path) {
-    std::string extension = Lower(std::filesystem::path(path).extension().string());
-    if (extension == ".wopl")
-        return BankFormat::Wopl;
-    return extension == ".ibk" ? BankFormat::Ibk : BankFormat::SbiFolder;
 }
 
 InstrumentBank SongBank(const SongVoices& voices, const std::vector<std::string>& names,
@@ -103,85 +78,4 @@ InstrumentBank SongBank(const SongVoices& voices, const std::vector<std::string>
         taken[at] = true;
     }
     return bank;
-}
-
-bool IsBankFile(const std::string& path) {
-    std::error_code error;
-    if (std::filesystem::is_directory(path, error)) {
-        for (const auto& entry : std::filesystem::directory_iterator(path, error))
-            if (Lower(entry.path().extension().string()) == ".sbi")
-                return true;
-        return false;
-    }
-    std::vector<std::uint8_t> bytes;
-    try {
-        bytes = ReadFileBytes(path);
-    } catch (const ImfError&) {
-        return false;
-    }
-    return HasMagic(bytes, kWoplMagic) || HasMagic(bytes, kIbkMagic) ||
-           HasMagic(bytes, kSbiMagic) || HasMagic(bytes, kOp2Magic);
-}
-
-InstrumentBank LoadBank(const std::string& path, std::string& formatName) {
-    std::error_code error;
-    if (std::filesystem::is_directory(path, error)) {
-        std::vector<std::filesystem::path> files;
-        for (const auto& entry : std::filesystem::directory_iterator(path, error))
-            if (entry.is_regular_file() && Lower(entry.path().extension().string()) == ".sbi")
-                files.push_back(entry.path());
-        std::sort(files.begin(), files.end());
-        InstrumentBank bank;
-        for (const auto& file : files)
-            bank.melodic.push_back(ReadSbi(ReadFileBytes(file.string())));
-        formatName = "folder of SBI files";
-        return bank;
-    }
-    return ReadBankBytes(ReadFileBytes(path), path, formatName);
-}
-
-InstrumentBank ReadBankBytes(std::span<const std::uint8_t> bytes, const std::string& path,
-                             std::string& formatName) {
-    if (HasMagic(bytes, kOp2Magic)) {
-        formatName = "GENMIDI";
-        return ReadOp2(bytes);
-    }
-    if (HasMagic(bytes, kWoplMagic)) {
-        formatName =
-            "WOPL version " + std::to_string(bytes.size() > 12 ? bytes[11] | bytes[12] << 8 : 0);
-        return ReadWopl(bytes);
-    }
-    if (HasMagic(bytes, kIbkMagic)) {
-        formatName = "IBK";
-        return ReadIbk(bytes);
-    }
-    if (HasMagic(bytes, kSbiMagic)) {
-        formatName = "SBI";
-        InstrumentBank bank;
-        bank.melodic.push_back(ReadSbi(bytes));
-        return bank;
-    }
-    throw ImfError("ERROR: not an instrument bank: " + path);
-}
-
-void SaveBank(const InstrumentBank& bank, const std::string& path) {
-    switch (BankFormatOfPath(path)) {
-    case BankFormat::Wopl:
-        WriteFileReplacing(path, WoplBytes(bank));
-        return;
-    case BankFormat::Ibk:
-        WriteFileReplacing(path, IbkBytes(bank));
-        return;
-    case BankFormat::SbiFolder:
-        break;
-    }
-    std::error_code error;
-    std::filesystem::create_directories(path, error);
-    std::size_t number = 0;
-    for (const auto* list : {&bank.melodic, &bank.percussion})
-        for (const BankInstrument& instrument : *list) {
-            char name[32];
-            std::snprintf(name, sizeof name, "%03zu.sbi", number++);
-            WriteFileReplacing((std::filesystem::path(path) / name).string(), SbiBytes(instrument));
-        }
 }

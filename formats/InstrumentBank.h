@@ -1,4 +1,5 @@
-// InstrumentBank: two-operator instruments with names, as the bank files hold them.
+// InstrumentBank: two-operator instruments with names, as the bank files hold them, and a
+// song's timbres made into one (the files themselves: BankFormats.h).
 #pragma once
 
 #include "SongVoices.h"
@@ -6,7 +7,6 @@
 
 #include <array>
 #include <cstdint>
-#include <span>
 #include <string>
 #include <vector>
 
@@ -69,10 +69,8 @@ constexpr std::uint8_t kFixedNoteInstrument = 0x40; // plays percussionKey whate
 // 49, tom-tom 45, snare drum 38, bass drum 36.
 int DrumNote(int voice);
 
-// The bank format that a path's extension names (any case); any other path is a folder of
-// SBI files.
-enum class BankFormat { Wopl, Ibk, SbiFolder };
-BankFormat BankFormatOfPath(const std::string& path);
+// The bank formats; SBI holds one instrument, and a bank of them is a folder of SBI files.
+enum class BankFormat { Op2, Wopl, Ibk, Sbi };
 
 // The song's timbres as a bank: melodic timbres as programs 0 and up, then the percussion
 // timbres; WOPL puts each drum's first timbre at its drum note in the percussion set (later
@@ -85,14 +83,3 @@ InstrumentBank SongBank(const SongVoices& voices, const std::vector<std::string>
 BankInstrument InstrumentFromTimbre(const TTimbre& timbre);
 // The short name of a percussion voice: hh, cy, tt, sd, bd.
 const char* DrumShortName(int voice);
-
-// Reads WOPL, IBK, GENMIDI or a single SBI by the file's magic; a folder reads every .sbi in it,
-// sorted by name. Raises "ERROR: not an instrument bank: " + path for anything else.
-InstrumentBank LoadBank(const std::string& path, std::string& formatName);
-// The same for a bank's bytes (no folder).
-InstrumentBank ReadBankBytes(std::span<const std::uint8_t> bytes, const std::string& path,
-                             std::string& formatName);
-// Whether the file starts with the magic of a bank format, or the folder holds SBI files.
-bool IsBankFile(const std::string& path);
-// Writes the bank in the format of the path's extension, replacing files only once complete.
-void SaveBank(const InstrumentBank& bank, const std::string& path);

@@ -108,6 +108,12 @@ std::vector<std::uint8_t> WoplBytes(const InstrumentBank& bank) {
     return out.Release();
 }
 
+std::uint16_t WoplVersion(std::span<const std::uint8_t> bytes) {
+    ByteReader in(bytes);
+    in.Seek(kWoplMagic.size());
+    return in.Size() >= kWoplMagic.size() + 2 ? in.U16() : 0;
+}
+
 InstrumentBank ReadWopl(std::span<const std::uint8_t> bytes) {
     ByteReader in = ReaderAfterMagic(bytes, kWoplMagic, "ERROR: not a WOPL bank");
     InstrumentBank bank;

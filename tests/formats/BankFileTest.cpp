@@ -1,5 +1,6 @@
 // Instrument banks: a song's timbres written in each format and read back, the banks of other
 // tools read and written back byte for byte, and the limit of the IBK format.
+#include "BankFormats.h"
 #include "IbkFile.h"
 #include "ImfError.h"
 #include "InstrumentBank.h"
