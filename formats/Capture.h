@@ -33,6 +33,7 @@ struct Capture {
     std::int64_t loopTime = -1;     // VGM: the loop point in the capture's units; -1: no loop
     std::size_t loopWrite = 0;      // the first write at or after the loop point
     std::vector<std::string> notes; // what `info` says about the reading
+    std::vector<std::string> warnings; // lines for the report when the capture is read
 };
 
 // The tick of a moment `time` units into a capture: round(time * rate / unitsPerSecond), halves

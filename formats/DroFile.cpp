@@ -2,7 +2,6 @@
 
 #include "ByteReader.h"
 #include "ByteWriter.h"
-#include "Console.h"
 #include "ImfError.h"
 
 #include <algorithm>
@@ -103,7 +102,7 @@ Capture ReadVersion1(std::span<const std::uint8_t> bytes) {
     std::string warning = "warning: the waits of the DRO file add up to " +
                           std::to_string(literal->length) + " ms, its header says " +
                           std::to_string(lengthMs) + " ms";
-    PrintLine(warning);
+    literal->warnings.push_back(warning);
     literal->notes.push_back("DRO version 1 read literally; " + warning.substr(9));
     return *literal;
 }

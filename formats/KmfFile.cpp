@@ -2,9 +2,9 @@
 
 #include "ByteReader.h"
 #include "ByteWriter.h"
+#include "Console.h"
 #include "FileBytes.h"
 #include "ImfError.h"
-#include "Surface.h"
 #include "TickRate.h"
 #include "TickedWrites.h"
 #include "WriteOrder.h"
@@ -156,9 +156,8 @@ std::vector<std::uint8_t> KmfBytes(const TImfSong& song, std::uint16_t rate) {
     // A safeguard: the size field must match the data that follows it.
     std::int64_t written = static_cast<std::int64_t>(out.Size()) - 8;
     if (written != size) {
-        Screen().Notify("bad KMF size!\n\nsize=" + std::to_string(size) +
-                            " written=" + std::to_string(written),
-                        0);
+        Notice("bad KMF size!\n\nsize=" + std::to_string(size) +
+               " written=" + std::to_string(written));
         out.PatchU16(6, static_cast<std::uint16_t>(written));
     }
     return out.Release();

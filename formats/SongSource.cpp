@@ -1,5 +1,6 @@
 #include "SongSource.h"
 
+#include "Console.h"
 #include "ImfError.h"
 #include "KmfFile.h"
 #include "MidiReader.h"
@@ -16,6 +17,8 @@ SongSource ReadSongSource(std::vector<std::uint8_t> bytes, const std::string& na
     const SongFileFormat& format = FormatOfBytes(bytes);
     if (format.readCapture) {
         source.capture = format.readCapture(bytes);
+        for (const std::string& warning : source.capture->warnings)
+            PrintLine(warning);
         return source;
     }
     source.layout = format.loadWrites(source.imfWrites, bytes);
