@@ -3,10 +3,10 @@
 #pragma once
 
 #include "ImfSong.h"
-#include "InaudibleWrites.h"
 #include "Optimize.h"
 #include "SongRender.h"
 #include "SoundCompare.h"
+#include "UnheardWrites.h"
 
 #include <cstdint>
 #include <optional>

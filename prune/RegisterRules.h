@@ -1,7 +1,9 @@
-// Dropping the writes that cannot change a sample of the chip's output, in one pass.
+// The register rules of dropping unheard writes: what the register values alone show cannot
+// change a sample of the chip's output, in one pass. A half of DropUnheardWrites.
 #pragma once
 
 #include "ImfSong.h"
+#include "UnheardWrites.h"
 
 #include <array>
 #include <cstddef>
@@ -9,27 +11,6 @@
 #include <limits>
 #include <span>
 #include <vector>
-
-struct InaudibleOptions {
-    // Keeps the timer registers 0x02..0x04 for players that read the timer flags.
-    bool keepTimers = false;
-};
-
-// How many writes each rule dropped.
-struct DropCounts {
-    std::int64_t repeated = 0;     // the register already holds the value
-    std::int64_t overwritten = 0;  // written again in the same tick, before any sample is made
-    std::int64_t ignoredBits = 0;  // changes only bits the chip does not have
-    std::int64_t timers = 0;       // the timers 0x02..0x04, which make no sound
-    std::int64_t absent = 0;       // register numbers the OPL2 does not have
-    std::int64_t registerZero = 0; // records of register 0, which is no register
-    std::int64_t silent = 0;       // marked silent by the caller (a replay of the song)
-
-    std::int64_t Total() const {
-        return repeated + overwritten + ignoredBits + timers + absent + registerZero + silent;
-    }
-    DropCounts& operator+=(const DropCounts& other);
-};
 
 // One write of a stream, in the order the writes reach the chip. Writes with equal times reach
 // it with no sample made between them, whatever the unit (song ticks, capture samples).

@@ -1,4 +1,4 @@
-#include "InaudibleWrites.h"
+#include "RegisterRules.h"
 
 #include "RegisterMap.h"
 #include "WriteOrder.h"
@@ -90,17 +90,6 @@ void KeepFlaggedWrites(TImfSong& song, const std::array<std::vector<bool>, 10>& 
     }
 }
 } // namespace
-
-DropCounts& DropCounts::operator+=(const DropCounts& other) {
-    repeated += other.repeated;
-    overwritten += other.overwritten;
-    ignoredBits += other.ignoredBits;
-    timers += other.timers;
-    absent += other.absent;
-    registerZero += other.registerZero;
-    silent += other.silent;
-    return *this;
-}
 
 StreamDrops FindInaudibleWrites(std::span<const StreamWrite> writes,
                                 const InaudibleOptions& options, const std::vector<bool>& silent,

@@ -1,6 +1,7 @@
 // Dropping writes no sample can hear: for each rule a write that must go and one that must stay,
 // and the song rendering sample for sample as before.
 #include "UnheardWrites.h"
+#include "RegisterRules.h"
 #include "SongFeed.h"
 #include "SongRender.h"
 #include "SongWrites.h"
