@@ -151,21 +151,17 @@ std::vector<bool> FindSilentOperatorWrites(const std::vector<TimedWrite>& writes
     Opl2Chip chip;
     std::size_t next = 0;
     std::int64_t position = 0;
-    // The same steps as SongStream: a tick's writes, then the samples up to the next tick.
-    while (position < end) {
-        for (; next < writes.size() &&
-               SampleOfTick(std::max(writes[next].time, 0), tickRate) <= position;
-             ++next) {
-            watcher.Written(next, writes[next]);
-            chip.Write(writes[next].reg, writes[next].val);
-        }
-        std::int64_t until = end;
-        if (next < writes.size())
-            until = std::min(until, SampleOfTick(std::max(writes[next].time, 0), tickRate));
-        for (; position < until; ++position) {
-            watcher.Check(chip);
-            chip.Sample();
-        }
-    }
+    StepSong(
+        writes, tickRate, next, position, end,
+        [&](std::size_t at) {
+            watcher.Written(at, writes[at]);
+            chip.Write(writes[at].reg, writes[at].val);
+        },
+        [&](std::int64_t count) {
+            for (; count > 0; --count) {
+                watcher.Check(chip);
+                chip.Sample();
+            }
+        });
     return watcher.Finish();
 }
