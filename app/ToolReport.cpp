@@ -8,6 +8,7 @@
 #include "SplitTracks.h"
 #include "ToolArgs.h"
 #include "ToolCommands.h"
+#include "Voice.h"
 
 #include <array>
 #include <cstdio>
@@ -18,11 +19,9 @@
 namespace {
 
 std::string VoiceName(int voice) {
-    if (voice < 9)
+    if (voice < kMelodicVoices)
         return "channel " + std::to_string(voice);
-    // What the chip sounds for each key-on bit of 0xBD, bit 0 first.
-    static const char* const kSlots[] = {"hi-hat", "cymbal", "tom-tom", "snare", "bass drum"};
-    return kSlots[voice - 9];
+    return DrumOfVoice(voice).infoName;
 }
 } // namespace
 

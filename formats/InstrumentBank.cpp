@@ -1,10 +1,10 @@
 #include "InstrumentBank.h"
 
+#include "Voice.h"
+
 #include <algorithm>
 
 namespace {
-constexpr int kDrumNotes[5] = {42, 49, 45, 38, 36};
-constexpr const char* kDrumShortNames[5] = {"hh", "cy", "tt", "sd", "bd"};
 // The drum kinds of WOPL's flags and the percussion voice numbers of IBK and SBI records.
 constexpr std::uint8_t kWoplDrumFlags[5] = {0x28, 0x20, 0x18, 0x10, 0x08};
 constexpr std::uint8_t kRecordDrumVoices[5] = {10, 9, 8, 7, 6};
@@ -15,14 +15,6 @@ BankOperator Operator(const TTimbre& t, bool carrier) {
                    : BankOperator{byte(t.r20), byte(t.r40), byte(t.r60), byte(t.r80), byte(t.rE0)};
 }
 } // namespace
-
-int DrumNote(int voice) {
-    return kDrumNotes[(voice - kFirstDrumVoice) % 5];
-}
-
-const char* DrumShortName(int voice) {
-    return kDrumShortNames[(voice - kFirstDrumVoice) % 5];
-}
 
 BankInstrument InstrumentFromTimbre(const TTimbre& timbre) {
     BankInstrument instrument;
@@ -50,8 +42,8 @@ InstrumentBank SongBank(const SongVoices& voices, const std::vector<std::string>
     }
     std::vector<bool> taken;
     for (const FoundTimbre& found : voices.drums) {
-        int drum = (found.voice - kFirstDrumVoice) % 5;
-        BankInstrument instrument = make(found, DrumShortName(found.voice));
+        int drum = (found.voice - kFirstDrumVoice) % kDrumCount;
+        BankInstrument instrument = make(found, DrumOfVoice(found.voice).shortName);
         if (format != BankFormat::Wopl) {
             instrument.tail[0] = kRecordDrumVoices[drum];
             instrument.tail[2] = static_cast<std::uint8_t>(found.drumKey);
@@ -60,10 +52,11 @@ InstrumentBank SongBank(const SongVoices& voices, const std::vector<std::string>
         }
         instrument.flags = kWoplDrumFlags[drum];
         instrument.percussionKey = static_cast<std::uint8_t>(found.drumKey);
-        std::size_t at = static_cast<std::size_t>(kDrumNotes[drum]);
+        std::size_t at = static_cast<std::size_t>(kDrums[drum].midiNote);
         auto reserved = [](std::size_t note) {
-            return std::find(std::begin(kDrumNotes), std::end(kDrumNotes), note) !=
-                   std::end(kDrumNotes);
+            return std::any_of(std::begin(kDrums), std::end(kDrums), [&](const Drum& other) {
+                return static_cast<std::size_t>(other.midiNote) == note;
+            });
         };
         if (at < taken.size() && taken[at])
             for (at = 0; at < taken.size() && (taken[at] || reserved(at)); ++at) {

@@ -65,9 +65,6 @@ struct InstrumentBank {
 constexpr std::uint8_t kDoubleVoiceInstrument = 0x02; // two 2-operator voices at once
 constexpr std::uint8_t kBlankInstrument = 0x04;
 constexpr std::uint8_t kFixedNoteInstrument = 0x40; // plays percussionKey whatever the key
-// The MIDI drum note of each percussion voice, by its key bit in 0xBD: hi-hat 42, top cymbal
-// 49, tom-tom 45, snare drum 38, bass drum 36.
-int DrumNote(int voice);
 
 // The bank formats; SBI holds one instrument, and a bank of them is a folder of SBI files.
 enum class BankFormat { Op2, Wopl, Ibk, Sbi };
@@ -81,5 +78,3 @@ InstrumentBank SongBank(const SongVoices& voices, const std::vector<std::string>
                         BankFormat format);
 
 BankInstrument InstrumentFromTimbre(const TTimbre& timbre);
-// The short name of a percussion voice: hh, cy, tt, sd, bd.
-const char* DrumShortName(int voice);

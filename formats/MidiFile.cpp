@@ -2,7 +2,7 @@
 
 #include "ByteWriter.h"
 #include "ImfError.h"
-#include "InstrumentBank.h"
+#include "Voice.h"
 
 #include <algorithm>
 #include <cmath>
@@ -99,7 +99,7 @@ std::vector<Event> VoiceEvents(const SongVoices& voices, int voice) {
     for (const VoiceNote& note : voices.notes) {
         if (note.voice != voice)
             continue;
-        int key = drum ? DrumNote(voice)
+        int key = drum ? DrumOfVoice(voice).midiNote
                        : static_cast<int>(std::clamp<long>(
                              std::lround(MidiPitch(ChipFrequency(note.pitches.front().blockFnum))),
                              0, 127));

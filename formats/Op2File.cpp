@@ -5,7 +5,7 @@
 
 namespace {
 constexpr int kPrograms = 128;
-constexpr int kDrums = 47;
+constexpr int kOp2Drums = 47;
 constexpr std::size_t kNameSize = 32;
 constexpr std::uint16_t kFixedFlag = 0x0001;
 constexpr std::uint16_t kDoubleVoiceFlag = 0x0004;
@@ -57,11 +57,11 @@ InstrumentBank ReadOp2(std::span<const std::uint8_t> bytes) {
     bank.percussion.assign(128, blank);
     for (BankInstrument& instrument : bank.melodic)
         instrument = TakeInstrument(in);
-    for (int drum = 0; drum < kDrums; ++drum)
+    for (int drum = 0; drum < kOp2Drums; ++drum)
         bank.percussion[kOp2FirstDrumKey + drum] = TakeInstrument(in);
     for (BankInstrument& instrument : bank.melodic)
         instrument.name = TakeName(in, kNameSize, &instrument.nameField);
-    for (int drum = 0; drum < kDrums; ++drum) {
+    for (int drum = 0; drum < kOp2Drums; ++drum) {
         BankInstrument& instrument = bank.percussion[kOp2FirstDrumKey + drum];
         instrument.name = TakeName(in, kNameSize, &instrument.nameField);
     }

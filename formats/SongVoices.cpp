@@ -10,12 +10,6 @@
 #include <utility>
 
 namespace {
-// The channel and the operator (1 modulator, 2 carrier) that each key bit of 0xBD sounds.
-constexpr int kDrumChannel[5] = {7, 8, 8, 7, 6};
-constexpr int kDrumOperator[5] = {1, 2, 1, 2, 2};
-constexpr const char* kDrumNames[5] = {"hi-hat", "top cymbal", "tom-tom", "snare drum",
-                                       "bass drum"};
-
 int OperatorOffset(int channel) {
     return channel % 3 + 8 * (channel / 3);
 }
@@ -61,9 +55,7 @@ private:
     // The registers of the voice's channel; a drum of one operator keeps only that operator's.
     TTimbre VoiceTimbre(int voice) const {
         int channel = VoiceChannel(voice);
-        int only = voice < kFirstDrumVoice || voice == kVoiceCount - 1
-                       ? 0
-                       : kDrumOperator[voice - kFirstDrumVoice];
+        int only = voice < kFirstDrumVoice || voice == kVoiceCount - 1 ? 0 : DrumOfVoice(voice).op;
         TTimbre timbre;
         for (const TTimbre::Field& field : TTimbre::kFields) {
             int op = GetRegOperator(field.reg);
@@ -78,7 +70,7 @@ private:
                                           regs_[0xA0 + channel]);
     }
     int Level(int voice) const {
-        int op = voice < kMelodicVoices ? 2 : kDrumOperator[voice - kFirstDrumVoice];
+        int op = voice < kMelodicVoices ? 2 : DrumOfVoice(voice).op;
         return regs_[0x40 + OperatorOffset(VoiceChannel(voice)) + (op == 2 ? 3 : 0)] & 0x3F;
     }
 
@@ -163,13 +155,13 @@ private:
 } // namespace
 
 std::string VoiceLabel(int voice) {
-    if (voice >= kFirstDrumVoice && voice < kVoiceCount)
-        return kDrumNames[voice - kFirstDrumVoice];
+    if (IsDrumVoice(voice))
+        return DrumOfVoice(voice).label;
     return "channel " + std::to_string(voice);
 }
 
 int VoiceChannel(int voice) {
-    return voice < kMelodicVoices ? voice : kDrumChannel[(voice - kFirstDrumVoice) % 5];
+    return voice < kMelodicVoices ? voice : DrumOfVoice(voice).channel;
 }
 
 SongVoices ReadSongVoices(const TImfSong& song) {

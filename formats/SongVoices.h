@@ -3,16 +3,11 @@
 
 #include "ImfSong.h"
 #include "Timbre.h"
+#include "Voice.h"
 
 #include <cstdint>
 #include <string>
 #include <vector>
-
-// Voices 0..8 are the melodic channels; voice 9 + b is the percussion sound keyed by bit b of
-// register 0xBD (bit 0 hi-hat, 1 top cymbal, 2 tom-tom, 3 snare drum, 4 bass drum).
-constexpr int kMelodicVoices = 9;
-constexpr int kVoiceCount = 14;
-constexpr int kFirstDrumVoice = 9;
 
 // "channel 3", or the percussion sound's name ("bass drum").
 std::string VoiceLabel(int voice);
