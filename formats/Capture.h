@@ -36,6 +36,9 @@ struct Capture {
     std::vector<std::string> warnings; // lines for the report when the capture is read
 };
 
+// value * numerator / denominator rounded to the nearest integer, halves up, in exact integer
+// arithmetic: the one rounding of times between ticks and a capture's units, either way.
+std::int64_t ScaleRounded(std::int64_t value, std::int64_t numerator, std::int64_t denominator);
 // The tick of a moment `time` units into a capture: round(time * rate / unitsPerSecond), halves
 // rounded up, in exact integer arithmetic.
 std::int64_t TickOfTime(std::int64_t time, std::int64_t unitsPerSecond, int rate);

@@ -184,11 +184,6 @@ Capture ReadVersion2(std::span<const std::uint8_t> bytes) {
     ReadTags(stream, capture);
     return capture;
 }
-
-// round(value * numerator / denominator), halves up, for the writer's time conversions.
-std::int64_t Scale(std::int64_t value, std::int64_t numerator, std::int64_t denominator) {
-    return (value * numerator * 2 + denominator) / (denominator * 2);
-}
 } // namespace
 
 bool IsDro(std::span<const std::uint8_t> bytes) {
@@ -246,14 +241,14 @@ std::vector<std::uint8_t> DroBytes(const TickedWrites& song, int rate) {
     };
     std::int64_t now = 0; // ms
     for (const TimedWrite& write : song.writes) {
-        std::int64_t at = Scale(write.time, kDroUnitsPerSecond, rate);
+        std::int64_t at = ScaleRounded(write.time, kDroUnitsPerSecond, rate);
         wait(at - now);
         now = std::max(now, at);
         pairs.U8(static_cast<std::uint8_t>(code[write.reg]));
         pairs.U8(write.val);
         ++count;
     }
-    std::int64_t length = std::max(now, Scale(song.length, kDroUnitsPerSecond, rate));
+    std::int64_t length = std::max(now, ScaleRounded(song.length, kDroUnitsPerSecond, rate));
     if (length > UINT32_MAX) // the header counts milliseconds in 32 bits
         throw ImfError("ERROR: song too long for DRO");
     wait(length - now);

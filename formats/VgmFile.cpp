@@ -147,7 +147,7 @@ void PutGd3Text(ByteWriter& out, const std::string& text) {
 }
 
 std::int64_t SampleOf(std::int64_t tick, int rate) {
-    return (tick * kSampleRate * 2 + rate) / (2 * std::int64_t{rate});
+    return ScaleRounded(tick, kSampleRate, rate);
 }
 } // namespace
 
