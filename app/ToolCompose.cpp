@@ -67,7 +67,7 @@ int ConvertMidi(const std::vector<std::uint8_t>& bytes, const ToolArgs& args) {
     const std::string& out = args.positional[1];
     const GameProfile* game = GameOption(args);
     ComposeSettings settings;
-    const int rate = args.Int("--rate", 0);
+    const int rate = args.Rate();
     settings.tickRate = rate > 0 ? rate
                         : game   ? game->tickRate
                                  : ChooseTickRate(0, 0, in, true, out);

@@ -227,9 +227,7 @@ int ToolOptimize(int argc, char** argv, int first) {
     settings.drop.rules.keepTimers = args.Has("--keep-timers");
     settings.drop.deep = args.Has("--deep");
     settings.drop.explain = args.Has("--explain");
-    settings.rate = args.Int("--rate", 0);
-    if (args.Has("--rate") && settings.rate <= 0)
-        UsageError("--rate must be above 0", usage);
+    settings.rate = args.Rate();
     settings.details = args.verbose || settings.drop.explain;
     settings.output = args.Text("-o", "");
     if (!settings.output.empty() && args.positional.size() > 1)

@@ -38,9 +38,7 @@ int ToolInfo(int argc, char** argv, int first) {
     ToolArgs args = ParseToolArgs(argc, argv, first, {{"--rate", true}}, 1, 1, usage);
     if (args.help)
         return PrintHelp(usage);
-    int rate = args.Int("--rate", 0);
-    if (rate < 0)
-        UsageError("--rate must be above 0", usage);
+    int rate = args.Rate();
     if (IsBankFile(args.positional[0]))
         return PrintBankInfo(args.positional[0]);
     LoadedSong loaded = LoadSong(args.positional[0], rate);

@@ -33,14 +33,6 @@ Emulator ChosenEmulator(const ToolArgs& args) {
     return *emulator;
 }
 
-// The explicit tick rate, 0 when not given.
-int ExplicitRate(const ToolArgs& args) {
-    int rate = args.Int("--rate", 0);
-    if (args.Has("--rate") && rate <= 0)
-        UsageError("--rate must be above 0", args.usage);
-    return rate;
-}
-
 // "0,3,bd": channel numbers 0 to 8 and drum names, comma-separated.
 VoiceSet ParseVoices(const std::string& list, const std::string& option, const std::string& usage) {
     VoiceSet voices = 0;
@@ -115,7 +107,7 @@ int ToolRender(int argc, char** argv, int first) {
     const std::string& path = args.positional[0];
     if (args.positional.size() == 2)
         PrepareOutput(args.positional[1], {path}, false);
-    LoadedSong loaded = LoadSong(path, ExplicitRate(args));
+    LoadedSong loaded = LoadSong(path, args.Rate());
     int rate = loaded.tickRate;
     std::vector<TimedWrite> writes = MergeChannelLists(loaded.song);
     if (args.positional.size() == 2)
@@ -156,7 +148,7 @@ int ToolCompare(int argc, char** argv, int first) {
         argc, argv, first, {{"--rate", true}, {"--emu", true}, {"--top", true}}, 2, 2, usage);
     if (args.help)
         return PrintHelp(usage);
-    int rate = ExplicitRate(args);
+    int rate = args.Rate();
     int top = args.Int("--top", 0);
     if (top < 0)
         UsageError("--top must be 0 or more", usage);
