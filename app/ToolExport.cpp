@@ -4,6 +4,7 @@
 #include "FileBytes.h"
 #include "InstrumentBank.h"
 #include "MidiFile.h"
+#include "SongBank.h"
 #include "SongFile.h"
 #include "SongRender.h"
 #include "SongVoices.h"

@@ -1,4 +1,4 @@
-#include "InstrumentBank.h"
+#include "SongBank.h"
 
 #include "Voice.h"
 

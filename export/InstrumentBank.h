@@ -1,9 +1,6 @@
-// InstrumentBank: two-operator instruments with names, as the bank files hold them, and a
-// song's timbres made into one (the files themselves: BankFormats.h).
+// InstrumentBank: two-operator instruments with names, as the bank files hold them (the files
+// themselves: BankFormats.h; a song's timbres as a bank: SongBank.h).
 #pragma once
-
-#include "SongVoices.h"
-#include "Timbre.h"
 
 #include <array>
 #include <cstdint>
@@ -68,13 +65,3 @@ constexpr std::uint8_t kFixedNoteInstrument = 0x40; // plays percussionKey whate
 
 // The bank formats; SBI holds one instrument, and a bank of them is a folder of SBI files.
 enum class BankFormat { Op2, Wopl, Ibk, Sbi };
-
-// The song's timbres as a bank: melodic timbres as programs 0 and up, then the percussion
-// timbres; WOPL puts each drum's first timbre at its drum note in the percussion set (later
-// ones of the same drum at the lowest free other notes) with its pitch as the key to play, the
-// other formats after the melodic ones. `names`, one per timbre in that order, replace the
-// names "v3 t12" (voice 3, first heard at tick 12; drums "bd t12").
-InstrumentBank SongBank(const SongVoices& voices, const std::vector<std::string>& names,
-                        BankFormat format);
-
-BankInstrument InstrumentFromTimbre(const TTimbre& timbre);

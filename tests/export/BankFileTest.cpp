@@ -5,6 +5,7 @@
 #include "ImfError.h"
 #include "InstrumentBank.h"
 #include "SbiFile.h"
+#include "SongBank.h"
 #include "SongFeed.h"
 #include "SongVoices.h"
 #include "TestSupport.h"
