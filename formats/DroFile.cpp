@@ -3,17 +3,17 @@
 #include "ByteReader.h"
 #include "ByteWriter.h"
 #include "ImfError.h"
+#include "Magic.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <cstring>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace {
-constexpr char kMagic[] = "DBRAWOPL";
-constexpr std::size_t kMagicSize = 8;
+constexpr std::string_view kMagic = "DBRAWOPL";
 constexpr std::uint32_t kVersion1 = 0x00010000; // minor 0, major 1 as one 32-bit number
 constexpr std::uint16_t kVersion2 = 2;
 constexpr std::size_t kCodeMapLimit = 128;
@@ -187,12 +187,12 @@ Capture ReadVersion2(std::span<const std::uint8_t> bytes) {
 } // namespace
 
 bool IsDro(std::span<const std::uint8_t> bytes) {
-    return bytes.size() >= kMagicSize && std::memcmp(bytes.data(), kMagic, kMagicSize) == 0;
+    return HasMagic(bytes, kMagic);
 }
 
 Capture ReadDro(std::span<const std::uint8_t> bytes) {
     ByteReader stream(bytes);
-    stream.Seek(kMagicSize);
+    stream.Seek(kMagic.size());
     std::uint32_t version = stream.U32();
     Capture capture;
     if (version == kVersion1) {
@@ -254,8 +254,7 @@ std::vector<std::uint8_t> DroBytes(const TickedWrites& song, int rate) {
     wait(length - now);
 
     ByteWriter out;
-    for (std::size_t i = 0; i < kMagicSize; ++i)
-        out.U8(static_cast<std::uint8_t>(kMagic[i]));
+    PutMagic(out, kMagic);
     out.U16(kVersion2);
     out.U16(0);
     out.U32(count);
