@@ -23,15 +23,19 @@ LoadedSong LoadSongBytes(std::vector<std::uint8_t> bytes, const std::string& pat
     loaded.tickRate = loaded.source.TickRate(explicitRate, outputPath);
     loaded.source.Load(loaded.song, loaded.tickRate);
     loaded.layout = loaded.source.layout;
-    loaded.format.kmf = !loaded.source.IsCapture() && loaded.layout == SongFileLayout::Kmf;
+    loaded.format.kind = !loaded.source.IsCapture() && loaded.layout == SongFileLayout::Kmf
+                             ? SongFileKind::Kmf
+                             : SongFileKind::Imf;
     loaded.format.rate = loaded.source.kmfRate;
     loaded.format.lengthWord = loaded.layout == SongFileLayout::ImfLengthWord;
     return loaded;
 }
 
 std::size_t SaveSong(const TImfSong& song, const std::string& path, const SongFormat& format) {
-    std::vector<std::uint8_t> bytes =
-        format.kmf ? KmfBytes(song, format.rate) : ImfBytes(song, format.lengthWord ? 1 : 0);
+    OutputSettings settings;
+    settings.kmfRate = format.rate;
+    settings.lengthWord = format.lengthWord;
+    std::vector<std::uint8_t> bytes = SongFileFormatOf(format.kind).writeSong(song, settings);
     WriteFileReplacing(path, bytes);
     return bytes.size();
 }

@@ -15,9 +15,9 @@
 
 // How a song is stored: KMF with its rate, or IMF with or without a length word.
 struct SongFormat {
-    bool kmf = false;
-    std::uint16_t rate = 0;  // KMF only; 0 stands for 560
-    bool lengthWord = false; // IMF only
+    SongFileKind kind = SongFileKind::Imf; // IMF or KMF
+    std::uint16_t rate = 0;                // KMF only; 0 stands for 560
+    bool lengthWord = false;               // IMF only
 };
 
 struct LoadedSong {
@@ -41,7 +41,7 @@ LoadedSong LoadSong(const std::string& path, int explicitRate = 0,
 LoadedSong LoadSongBytes(std::vector<std::uint8_t> bytes, const std::string& path,
                          int explicitRate = 0, const std::string& outputPath = "");
 
-// Saves the song's channel lists in the given format.
+// Saves the song's channel lists in the given format (IMF or KMF).
 std::size_t SaveSong(const TImfSong& song, const std::string& path, const SongFormat& format);
 
 // Writes the track alone on channel 0 as a headerless IMF file, after the song's chip-wide

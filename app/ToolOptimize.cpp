@@ -85,7 +85,7 @@ FileOutcome OptimizeFile(const std::string& path, std::span<const std::uint8_t> 
     outcome.writesAfter = input.song.InstructionCount();
 
     SongFormat format;
-    format.kmf = input.format.rate > 0;
+    format.kind = input.format.rate > 0 ? SongFileKind::Kmf : SongFileKind::Imf;
     format.rate = input.format.rate;
     if (input.source.IsCapture() || FormatOfOutputPath(output).timeUnits > 0) {
         // A capture, or an output that keeps time in its own units rather than ticks: the

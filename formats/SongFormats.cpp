@@ -10,65 +10,45 @@
 #include <algorithm>
 
 namespace {
+using Bytes = std::vector<std::uint8_t>;
+
+// The writers as the table calls them.
+std::uint16_t KmfRateOf(const OutputSettings& settings) {
+    return static_cast<std::uint16_t>(settings.kmfRate > 0 ? settings.kmfRate : settings.tickRate);
+}
+Bytes KmfOfSong(const TImfSong& song, const OutputSettings& settings) {
+    return KmfBytes(song, KmfRateOf(settings));
+}
+Bytes KmfOfWrites(const TickedWrites& writes, const OutputSettings& settings) {
+    return KmfOfSong(SongOfWrites(writes), settings);
+}
+Bytes ImfOfSong(const TImfSong& song, const OutputSettings& settings) {
+    return ImfBytes(song, settings.lengthWord ? 1 : 0);
+}
+Bytes ImfOfWrites(const TickedWrites& writes, const OutputSettings& settings) {
+    return ImfBytesOfWrites(writes, settings.lengthWord ? 1 : 0);
+}
+Bytes DroOfWrites(const TickedWrites& writes, const OutputSettings& settings) {
+    return DroBytes(writes, settings.tickRate);
+}
+Bytes VgmOfWrites(const TickedWrites& writes, const OutputSettings& settings) {
+    return VgmBytes(writes, settings.tickRate, settings.title, settings.tag);
+}
+Bytes VgzOfWrites(const TickedWrites& writes, const OutputSettings& settings) {
+    return Gzip(VgmOfWrites(writes, settings));
+}
+
+// clang-format off
 constexpr SongFileFormat kFormats[] = {
-    {SongFileKind::Kmf,
-     "KMF",
-     {".kmf", ""},
-     IsKmf,
-     LoadKmfBytes,
-     LoadKmfWrites,
-     nullptr,
-     [](const TickedWrites& writes, const OutputSettings& settings) {
-         int rate = settings.kmfRate > 0 ? settings.kmfRate : settings.tickRate;
-         return KmfBytes(SongOfWrites(writes), static_cast<std::uint16_t>(rate));
-     },
-     0},
-    {SongFileKind::Dro,
-     "DRO",
-     {".dro", ""},
-     IsDro,
-     nullptr,
-     nullptr,
-     ReadDro,
-     [](const TickedWrites& writes, const OutputSettings& settings) {
-         return DroBytes(writes, settings.tickRate);
-     },
-     kDroUnitsPerSecond},
-    {SongFileKind::Raw, "RAW", {".raw", ""}, IsRaw, nullptr, nullptr, ReadRaw, nullptr, 0},
-    {SongFileKind::Vgm,
-     "VGM",
-     {".vgm", ""},
-     IsVgm,
-     nullptr,
-     nullptr,
-     ReadVgm,
-     [](const TickedWrites& writes, const OutputSettings& settings) {
-         return VgmBytes(writes, settings.tickRate, settings.title, settings.tag);
-     },
-     kVgmSamplesPerSecond},
-    {SongFileKind::Vgz,
-     "VGZ",
-     {".vgz", ""},
-     IsGzip,
-     nullptr,
-     nullptr,
-     ReadVgz,
-     [](const TickedWrites& writes, const OutputSettings& settings) {
-         return Gzip(VgmBytes(writes, settings.tickRate, settings.title, settings.tag));
-     },
-     kVgmSamplesPerSecond},
-    {SongFileKind::Imf,
-     "IMF",
-     {".imf", ".wlf"},
-     nullptr,
-     LoadImfBytes,
-     LoadImfWrites,
-     nullptr,
-     [](const TickedWrites& writes, const OutputSettings& settings) {
-         return ImfBytesOfWrites(writes, settings.lengthWord ? 1 : 0);
-     },
-     0},
+    // kind, name, extensions, probe, loadSong, loadWrites, readCapture, write, writeSong, timeUnits
+    {SongFileKind::Kmf, "KMF", {".kmf", ""}, IsKmf, LoadKmfBytes, LoadKmfWrites, nullptr, KmfOfWrites, KmfOfSong, 0},
+    {SongFileKind::Dro, "DRO", {".dro", ""}, IsDro, nullptr, nullptr, ReadDro, DroOfWrites, nullptr, kDroUnitsPerSecond},
+    {SongFileKind::Raw, "RAW", {".raw", ""}, IsRaw, nullptr, nullptr, ReadRaw, nullptr, nullptr, 0},
+    {SongFileKind::Vgm, "VGM", {".vgm", ""}, IsVgm, nullptr, nullptr, ReadVgm, VgmOfWrites, nullptr, kVgmSamplesPerSecond},
+    {SongFileKind::Vgz, "VGZ", {".vgz", ""}, IsGzip, nullptr, nullptr, ReadVgz, VgzOfWrites, nullptr, kVgmSamplesPerSecond},
+    {SongFileKind::Imf, "IMF", {".imf", ".wlf"}, nullptr, LoadImfBytes, LoadImfWrites, nullptr, ImfOfWrites, ImfOfSong, 0},
 };
+// clang-format on
 
 const SongFileFormat& Imf() {
     return kFormats[std::size(kFormats) - 1];

@@ -39,6 +39,8 @@ struct SongFileFormat {
     Capture (*readCapture)(std::span<const std::uint8_t> bytes);
     // The writes, write for write, as a file of this format; null where it is only read.
     std::vector<std::uint8_t> (*write)(const TickedWrites& writes, const OutputSettings& settings);
+    // IMF and KMF: the song model's channel lists in the order the writers use.
+    std::vector<std::uint8_t> (*writeSong)(const TImfSong& song, const OutputSettings& settings);
     // The units per second in which the format keeps time; 0 where it keeps the song's ticks.
     int timeUnits;
 };

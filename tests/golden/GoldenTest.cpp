@@ -154,7 +154,7 @@ SampleBuffer Render(const TickedWrites& song, int rate, Emulator emulator = Emul
 SampleBuffer CheckFaithfulCopy(const LoadedSong& input, int rate, std::ostream& log) {
     DropSettings drop;
     drop.explain = true;
-    const SongFileKind kind = input.format.kmf ? SongFileKind::Kmf : SongFileKind::Imf;
+    const SongFileKind kind = input.format.kind;
     testing::internal::CaptureStdout();
     const FaithfulCopy copy = CopyFaithfully(input.source, rate, kind, drop);
     ReportDrops(copy.counts, drop);
@@ -162,8 +162,9 @@ SampleBuffer CheckFaithfulCopy(const LoadedSong& input, int rate, std::ostream& 
     EXPECT_EQ(copy.counts.Total(),
               copy.before - static_cast<std::int64_t>(copy.writes.writes.size()))
         << "the rules' counts add up to the writes removed";
-    const Bytes saved = input.format.kmf ? KmfBytes(SongOfWrites(copy.writes), input.format.rate)
-                                         : ImfBytesOfWrites(copy.writes, 0);
+    const Bytes saved = input.format.kind == SongFileKind::Kmf
+                            ? KmfBytes(SongOfWrites(copy.writes), input.format.rate)
+                            : ImfBytesOfWrites(copy.writes, 0);
     log << "faithful saved: " << copy.writes.writes.size() << " writes, " << Digest(saved) << "\n";
     TickedWrites back;
     LoadWritesFromBytes(back, saved);
@@ -267,7 +268,9 @@ TEST_P(Golden, SongMatchesItsLog) {
         for (std::string notice : screen->notices)
             log << Report(label + " notice: ", notice);
         const Bytes saved =
-            Save(work, input.format.kmf ? SongFileLayout::Kmf : SongFileLayout::ImfHeaderless,
+            Save(work,
+                 input.format.kind == SongFileKind::Kmf ? SongFileLayout::Kmf
+                                                        : SongFileLayout::ImfHeaderless,
                  input.format.rate);
         log << label << " saved: " << work.InstructionCount() << " writes, " << Digest(saved)
             << "\n";
