@@ -92,12 +92,12 @@ template <class Sink> void ReadBlocks(Sink& song, ByteReader& stream) {
 } // namespace
 
 namespace {
-template <class Sink> SongFileLayout LoadBlocks(Sink& song, std::span<const std::uint8_t> bytes) {
+// A reader at the size field: past the magic and the rate, which KmfRate reads.
+ByteReader AtSizeField(std::span<const std::uint8_t> bytes) {
     ByteReader stream(bytes);
     stream.Seek(4);
-    stream.U16(); // the rate, which KmfRate reads
-    ReadBlocks(song, stream);
-    return SongFileLayout::Kmf;
+    stream.U16();
+    return stream;
 }
 } // namespace
 
@@ -106,12 +106,16 @@ bool IsKmf(std::span<const std::uint8_t> bytes) {
 }
 
 SongFileLayout LoadKmfBytes(TImfSong& song, std::span<const std::uint8_t> bytes) {
-    return LoadBlocks(song, bytes);
+    ByteReader stream = AtSizeField(bytes);
+    ReadKMFData(song, stream);
+    return SongFileLayout::Kmf;
 }
 
 SongFileLayout LoadKmfWrites(TickedWrites& song, std::span<const std::uint8_t> bytes) {
+    ByteReader stream = AtSizeField(bytes);
     WriteCollector collector(song);
-    return LoadBlocks(collector, bytes);
+    ReadBlocks(collector, stream);
+    return SongFileLayout::Kmf;
 }
 
 int ReadKMFData(TImfSong& song, ByteReader& stream) {
