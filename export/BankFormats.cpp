@@ -1,12 +1,12 @@
 #include "BankFormats.h"
 
 #include "FileBytes.h"
+#include "FileNames.h"
 #include "IbkFile.h"
 #include "ImfError.h"
 #include "Magic.h"
 #include "Op2File.h"
 #include "SbiFile.h"
-#include "TickRate.h"
 #include "WoplFile.h"
 
 #include <algorithm>

@@ -2,6 +2,7 @@
 
 #include "DroFile.h"
 #include "FileBytes.h"
+#include "FileNames.h"
 #include "Gzip.h"
 #include "KmfFile.h"
 #include "RawFile.h"

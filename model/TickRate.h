@@ -7,9 +7,6 @@
 inline constexpr int kDefaultTickRate = 560;
 inline constexpr int kWlfTickRate = 700;
 
-// Whether the path ends in the extension (".wlf"), in any case.
-bool HasExtension(const std::string& path, const std::string& extension);
-
 // The ticks per second of a song: an explicit rate when above 0; else a KMF file's rate field
 // (kmfRate, 0 when the file is not KMF); else 700 when the input's name ends in .wlf; else, for
 // a capture (which keeps time in seconds, not ticks), 700 when the output's does; else 560.
