@@ -7,33 +7,14 @@
 #include "KmfFile.h"
 #include "NoteViewer.h"
 #include "Optimize.h"
+#include "OptimizeModes.h"
+#include "SongFormats.h"
 #include "SongRender.h"
 #include "Surface.h"
 
 #include <cstdint>
 #include <string>
 #include <vector>
-
-std::string OptimizedPath(const std::string& inputPath, bool kmf) {
-    std::string path = inputPath;
-    for (char& c : path) {
-        if (c == '\\')
-            c = '/';
-    }
-    std::size_t dot = path.rfind('.');
-    std::size_t slash = path.rfind('/');
-    if (dot != std::string::npos && (slash == std::string::npos || dot > slash))
-        path.erase(dot);
-    return path + (kmf ? "_optimized.kmf" : "_optimized.imf");
-}
-
-int OptimizeWithReport(TImfSong& song, std::uint8_t reserved, int depth, int grouping,
-                       std::uint8_t force, const TrackViewer& trackViewer) {
-    PrintLine("song has " + std::to_string(song.CountUniqueTimbres()) + " unique timbres");
-    int removed = Optimize(song, reserved, depth, grouping, force, trackViewer);
-    PrintLine("optimization removed " + std::to_string(removed) + " instructions");
-    return removed;
-}
 
 int ImfprocMain(int argc, char** argv) {
     Screen().SetTitle(kApplicationTitle);

@@ -2,10 +2,10 @@
 
 #include "UnheardWrites.h"
 
-FaithfulCopy CopyFaithfully(const SongSource& source, int tickRate, OutputKind kind,
+FaithfulCopy CopyFaithfully(const SongSource& source, int tickRate, SongFileKind kind,
                             const DropSettings& drop) {
     FaithfulCopy copy;
-    const int captureUnits = TimeUnitsOf(kind);
+    const int captureUnits = SongFileFormatOf(kind).timeUnits;
     const int units = source.IsCapture() && captureUnits > 0 ? captureUnits : tickRate;
     copy.writes = source.Writes(units);
     copy.before = static_cast<std::int64_t>(copy.writes.writes.size()) + copy.writes.registerZero +

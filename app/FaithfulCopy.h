@@ -19,5 +19,5 @@ struct FaithfulCopy {
 // Drops from the source's writes what no sample can hear, for a file of `kind`. A capture
 // written as a capture (VGM or VGZ, DRO) keeps its times in that format's units: exactly its
 // own when the kinds match. Everything else is in ticks of tickRate.
-FaithfulCopy CopyFaithfully(const SongSource& source, int tickRate, OutputKind kind,
+FaithfulCopy CopyFaithfully(const SongSource& source, int tickRate, SongFileKind kind,
                             const DropSettings& drop);

@@ -1,6 +1,5 @@
 #include "OptimizeModes.h"
 
-#include "CommandFlow.h"
 #include "Console.h"
 #include "NameTable.h"
 #include "Opl2Chip.h"
@@ -15,7 +14,7 @@
 
 namespace {
 constexpr NameTable<OptimizeMode, 3> kModeNames = {{
-    {OptimizeMode::Reallocate, "seed"},
+    {OptimizeMode::Reallocate, "reallocate"},
     {OptimizeMode::Faithful, "faithful"},
     {OptimizeMode::Smallest, "smallest"},
 }};
@@ -35,6 +34,27 @@ TImfSong Reallocated(const TImfSong& input, const AllocationSettings& settings,
     return song;
 }
 } // namespace
+
+std::string OptimizedPath(const std::string& inputPath, bool kmf) {
+    std::string path = inputPath;
+    for (char& c : path) {
+        if (c == '\\')
+            c = '/';
+    }
+    std::size_t dot = path.rfind('.');
+    std::size_t slash = path.rfind('/');
+    if (dot != std::string::npos && (slash == std::string::npos || dot > slash))
+        path.erase(dot);
+    return path + (kmf ? "_optimized.kmf" : "_optimized.imf");
+}
+
+int OptimizeWithReport(TImfSong& song, std::uint8_t reserved, int depth, int grouping,
+                       std::uint8_t force, const TrackViewer& trackViewer) {
+    PrintLine("song has " + std::to_string(song.CountUniqueTimbres()) + " unique timbres");
+    int removed = Optimize(song, reserved, depth, grouping, force, trackViewer);
+    PrintLine("optimization removed " + std::to_string(removed) + " instructions");
+    return removed;
+}
 
 void ReportDrops(const DropCounts& counts, const DropSettings& settings, const std::string& label) {
     PrintLine(label + "dropped " + std::to_string(counts.Total()) +

@@ -1,10 +1,12 @@
-// imftool's optimisation modes: the re-allocation of imfproc, dropping unheard writes, or both.
+// The optimisation modes: the re-allocation that imfproc runs, dropping unheard writes, or both;
+// and where an optimised song is saved.
 #pragma once
 
 #include "ImfSong.h"
-#include "InaudibleWrites.h"
+#include "Optimize.h"
 #include "SongRender.h"
 #include "SoundCompare.h"
+#include "UnheardWrites.h"
 
 #include <cstdint>
 #include <optional>
@@ -16,7 +18,17 @@ enum class OptimizeMode {
     Smallest,   // the re-allocation, then the dropping; kept only when it sounds the same
 };
 
-// "seed", "faithful" or "smallest"; nothing for any other word.
+// The input path without its extension (backslashes made forward slashes; the last "." after
+// the last "/"), followed by "_optimized.kmf" or "_optimized.imf".
+std::string OptimizedPath(const std::string& inputPath, bool kmf);
+
+// The report and optimize steps of imfproc's run: the unique-timbre line, the optimize pass and the
+// line with the number of instructions it removed, which it returns. imftool's default mode
+// runs exactly these steps, so the two programs report alike.
+int OptimizeWithReport(TImfSong& song, std::uint8_t reserved, int depth, int grouping,
+                       std::uint8_t force, const TrackViewer& trackViewer = {});
+
+// "reallocate", "faithful" or "smallest"; nothing for any other word.
 std::optional<OptimizeMode> ParseOptimizeMode(const std::string& word);
 const char* OptimizeModeName(OptimizeMode mode);
 

@@ -3,8 +3,10 @@
 
 #include "ImfFile.h"
 #include "ImfSong.h"
+#include "SongFormats.h"
 #include "SongSource.h"
 #include "TickRate.h"
+#include "Track.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -13,9 +15,9 @@
 
 // How a song is stored: KMF with its rate, or IMF with or without a length word.
 struct SongFormat {
-    bool kmf = false;
-    std::uint16_t rate = 0;  // KMF only; 0 stands for 560
-    bool lengthWord = false; // IMF only
+    SongFileKind kind = SongFileKind::Imf; // IMF or KMF
+    std::uint16_t rate = 0;                // KMF only; 0 stands for 560
+    bool lengthWord = false;               // IMF only
 };
 
 struct LoadedSong {
@@ -39,8 +41,12 @@ LoadedSong LoadSong(const std::string& path, int explicitRate = 0,
 LoadedSong LoadSongBytes(std::vector<std::uint8_t> bytes, const std::string& path,
                          int explicitRate = 0, const std::string& outputPath = "");
 
-// Saves the song's channel lists in the given format.
+// Saves the song's channel lists in the given format (IMF or KMF).
 std::size_t SaveSong(const TImfSong& song, const std::string& path, const SongFormat& format);
+
+// Writes the track alone on channel 0 as a headerless IMF file, after the song's chip-wide
+// writes `globals`.
+void SaveTrack(const TTrack& track, const TInstructionList& globals, const std::string& path);
 
 // Prepares a run whose output path is `output`: "-" keeps standard output for the song's bytes
 // (reports go to standard error then), and an output that is one of the inputs is refused
@@ -48,31 +54,10 @@ std::size_t SaveSong(const TImfSong& song, const std::string& path, const SongFo
 void PrepareOutput(const std::string& output, const std::vector<std::string>& inputs,
                    bool sameKind);
 
-// The format a path's extension asks for: ".kmf" (any case) is KMF, anything else IMF.
-bool IsKmfPath(const std::string& path);
-
-// The kinds of file that a song can be written as, by the output's extension.
-enum class OutputKind { Imf, Kmf, Vgm, Vgz, Dro };
-OutputKind OutputKindOfPath(const std::string& path);
-
-// What a conversion writes besides the writes: the rate and the format's own details.
-struct OutputSettings {
-    int tickRate = kDefaultTickRate;
-    std::uint16_t kmfRate = 0; // 0: the tick rate
-    bool lengthWord = false;
-    std::string title;             // VGM: the GD3 tag's title
-    std::vector<std::uint8_t> tag; // VGM: a whole GD3 tag, written when there is no title
-};
-
-// The units per second in which a file of that kind keeps time: VGM samples, DRO milliseconds;
-// 0 for IMF and KMF, which keep the song's ticks.
-int TimeUnitsOf(OutputKind kind);
-
 // Says so on standard error when an IMF output will not play at the song's rate: IMF has no
 // rate field, and a player takes 560, or 700 for .wlf.
 void WarnOfImfRate(const std::string& path, int tickRate);
 
-// Writes the writes, write for write, in the format of the path's extension: .vgm VGM 1.51,
-// .vgz the same gzip-compressed, .dro DRO version 2, .kmf KMF, anything else IMF.
+// Writes the writes, write for write, in the format of the path's extension (FormatOfOutputPath).
 std::size_t SaveWrites(const TickedWrites& writes, const std::string& path,
                        const OutputSettings& settings);

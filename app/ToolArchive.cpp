@@ -62,10 +62,9 @@ OpenArchive Open(const ToolArgs& args) {
 
 int RateOption(const ToolArgs& args) {
     const GameProfile* game = GameOption(args);
-    int rate = args.Int("--rate", game ? game->tickRate : kDefaultTickRate);
-    if (rate < 1 || rate > 65535)
-        UsageError("--rate must be between 1 and 65535", args.usage);
-    return rate;
+    if (args.Has("--rate"))
+        return args.Rate();
+    return game ? game->tickRate : kDefaultTickRate;
 }
 
 std::string Format(const char* format, auto... values) {

@@ -35,6 +35,13 @@ int ToolArgs::Int(const std::string& name, int fallback) const {
     return it == values.end() ? fallback : ParseInteger(it->second, name, usage);
 }
 
+int ToolArgs::Rate() const {
+    int rate = Int("--rate", 0);
+    if (Has("--rate") && (rate < 1 || rate > 65535))
+        UsageError("--rate must be between 1 and 65535", usage);
+    return rate;
+}
+
 std::string ToolArgs::Text(const std::string& name, const std::string& fallback) const {
     auto it = values.find(name);
     return it == values.end() ? fallback : it->second;

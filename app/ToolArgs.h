@@ -26,6 +26,9 @@ struct ToolArgs {
     // not given.
     int Int(const std::string& name, int fallback) const;
     std::string Text(const std::string& name, const std::string& fallback) const;
+    // --rate, the same for every subcommand: ticks per second from 1 to 65535 (any other value a
+    // usage error), or 0 when it was not given.
+    int Rate() const;
 };
 
 // Parses argv[first..]; "--help" or "-h" sets `help`; "--verbose", which every subcommand takes,

@@ -1,4 +1,5 @@
 // imftool convert SONG.mid OUT: a MIDI file composed for the chip, with a bank and for a game.
+#include "BankFormats.h"
 #include "Console.h"
 #include "DefaultBank.h"
 #include "FileBytes.h"
@@ -66,7 +67,7 @@ int ConvertMidi(const std::vector<std::uint8_t>& bytes, const ToolArgs& args) {
     const std::string& out = args.positional[1];
     const GameProfile* game = GameOption(args);
     ComposeSettings settings;
-    const int rate = args.Int("--rate", 0);
+    const int rate = args.Rate();
     settings.tickRate = rate > 0 ? rate
                         : game   ? game->tickRate
                                  : ChooseTickRate(0, 0, in, true, out);
@@ -81,7 +82,7 @@ int ConvertMidi(const std::vector<std::uint8_t>& bytes, const ToolArgs& args) {
     DropUnheardWrites(writes, InaudibleOptions(), settings.tickRate, false);
 
     std::size_t size = 0;
-    if (OutputKindOfPath(out) == OutputKind::Imf) {
+    if (FormatOfOutputPath(out).kind == SongFileKind::Imf) {
         const std::vector<std::uint8_t> imf = ImfForGame(writes, lengthWord, settings.tickRate);
         WriteFileReplacing(out, imf);
         size = imf.size();

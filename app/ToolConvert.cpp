@@ -49,9 +49,7 @@ int ToolConvert(int argc, char** argv, int first) {
                                   2, 2, usage);
     if (args.help)
         return PrintHelp(usage);
-    int rate = args.Int("--rate", 0);
-    if (rate < 0 || rate > 65535)
-        UsageError("--rate must be between 0 and 65535", usage);
+    int rate = args.Rate();
     const std::string& in = args.positional[0];
     const std::string& out = args.positional[1];
 

@@ -1,8 +1,10 @@
 // imftool instruments and midi: a song's timbres as an instrument bank, its notes as MIDI.
+#include "BankFormats.h"
 #include "Console.h"
 #include "FileBytes.h"
 #include "InstrumentBank.h"
 #include "MidiFile.h"
+#include "SongBank.h"
 #include "SongFile.h"
 #include "SongRender.h"
 #include "SongVoices.h"
@@ -126,9 +128,7 @@ int ToolMidi(int argc, char** argv, int first) {
     ToolArgs args = ParseToolArgs(argc, argv, first, {{"--rate", true}}, 2, 2, usage);
     if (args.help)
         return PrintHelp(usage);
-    int rate = args.Int("--rate", 0);
-    if (args.Has("--rate") && rate <= 0)
-        UsageError("--rate must be above 0", usage);
+    int rate = args.Rate();
     LoadedSong loaded = LoadSong(args.positional[0]);
     int tickRate = ChooseTickRate(rate, loaded.format.rate, args.positional[0]);
     WriteFileReplacing(args.positional[1], MidiBytes(ReadSongVoices(loaded.song), tickRate));

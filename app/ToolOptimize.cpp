@@ -1,6 +1,5 @@
 // imftool optimize: the optimize step of imfproc for many files, without windows, and two modes
 // that keep the sound.
-#include "CommandFlow.h"
 #include "Console.h"
 #include "FaithfulCopy.h"
 #include "FileBytes.h"
@@ -52,8 +51,8 @@ FileOutcome CopyFile(const std::string& path, std::span<const std::uint8_t> byte
     const SongSource source =
         ReadSongSource(std::vector<std::uint8_t>(bytes.begin(), bytes.end()), path);
     const int tickRate = source.TickRate(settings.rate, settings.output);
-    const OutputKind kind = OutputKindOfPath(output);
-    const FaithfulCopy copy = CopyFaithfully(source, tickRate, kind, settings.drop);
+    const FaithfulCopy copy =
+        CopyFaithfully(source, tickRate, FormatOfOutputPath(output).kind, settings.drop);
     outcome.writesBefore = copy.before;
     outcome.writesAfter = static_cast<std::int64_t>(copy.writes.writes.size());
     if (settings.details)
@@ -86,12 +85,10 @@ FileOutcome OptimizeFile(const std::string& path, std::span<const std::uint8_t> 
     outcome.writesAfter = input.song.InstructionCount();
 
     SongFormat format;
-    format.kmf = input.format.rate > 0;
+    format.kind = input.format.rate > 0 ? SongFileKind::Kmf : SongFileKind::Imf;
     format.rate = input.format.rate;
-    OutputKind kind = OutputKindOfPath(output);
-    if (input.source.IsCapture() || kind == OutputKind::Vgm || kind == OutputKind::Vgz ||
-        kind == OutputKind::Dro) {
-        // A capture, or an output that no song file of the tools' own formats can be: the
+    if (input.source.IsCapture() || FormatOfOutputPath(output).timeUnits > 0) {
+        // A capture, or an output that keeps time in its own units rather than ticks: the
         // output's extension decides.
         WarnOfImfRate(output, input.tickRate);
         OutputSettings written;
@@ -176,12 +173,12 @@ int ToolOptimize(int argc, char** argv, int first) {
         "  NAME_optimized.imf or NAME_optimized.kmf (a DRO, RAW or VGM capture as IMF).\n"
         "  -o OUT          output path (one FILE only; \"-\": standard output); .vgm, .vgz and\n"
         "                  .dro write those formats, and for a capture also .kmf\n"
-        "  --mode MODE     seed: as imfproc does, the notes dealt out to the channels again\n"
-        "                  (default);\n"
+        "  --mode MODE     reallocate: as imfproc does, the notes dealt out to the channels\n"
+        "                  again (default);\n"
         "                  faithful: the file's own writes less those that no sample can hear,\n"
         "                  in their order and, from a capture to its own format, at their\n"
         "                  times (a VGM keeps its tag and loop); sounds exactly as the input;\n"
-        "                  smallest: the seed's re-allocation, then the dropping, kept only when\n"
+        "                  smallest: that re-allocation, then the dropping, kept only when\n"
         "                  it sounds the same as the input, else the faithful result\n"
         "  --reserved N    channels 0..N-1 only when no other is free (default 1)\n"
         "  --depth N       -1: greedy channel choice (default); 0 to " +
@@ -189,7 +186,8 @@ int ToolOptimize(int argc, char** argv, int first) {
         ": each level takes about as many times longer as there\n"
         "                  are channels)\n"
         "  --no-grouping   take the writes of one tick one at a time\n"
-        "  --force         keep the new allocation even when it is not smaller (seed)\n"
+        "  --force         keep the new allocation even when it is not smaller\n"
+        "                  (reallocate)\n"
         "  --keep-timers   keep the writes to the timers 0x02..0x04, for players that read\n"
         "                  the timer flags (faithful, smallest)\n"
         "  --deep          also replay the song to find writes to operators at rest (faithful,\n"
@@ -212,9 +210,9 @@ int ToolOptimize(int argc, char** argv, int first) {
     if (args.help)
         return PrintHelp(usage);
     OptimizeSettings settings;
-    std::optional<OptimizeMode> mode = ParseOptimizeMode(args.Text("--mode", "seed"));
+    std::optional<OptimizeMode> mode = ParseOptimizeMode(args.Text("--mode", "reallocate"));
     if (!mode)
-        UsageError("--mode must be seed, faithful or smallest", usage);
+        UsageError("--mode must be reallocate, faithful or smallest", usage);
     settings.mode = *mode;
     AllocationSettings& allocation = settings.allocation;
     int reserved = args.Int("--reserved", 1);
@@ -229,9 +227,7 @@ int ToolOptimize(int argc, char** argv, int first) {
     settings.drop.rules.keepTimers = args.Has("--keep-timers");
     settings.drop.deep = args.Has("--deep");
     settings.drop.explain = args.Has("--explain");
-    settings.rate = args.Int("--rate", 0);
-    if (args.Has("--rate") && settings.rate <= 0)
-        UsageError("--rate must be above 0", usage);
+    settings.rate = args.Rate();
     settings.details = args.verbose || settings.drop.explain;
     settings.output = args.Text("-o", "");
     if (!settings.output.empty() && args.positional.size() > 1)

@@ -1,4 +1,5 @@
 // imftool info, dump and tracks: looking into a song without changing it.
+#include "BankFormats.h"
 #include "Console.h"
 #include "Dump.h"
 #include "FileBytes.h"
@@ -7,6 +8,7 @@
 #include "SplitTracks.h"
 #include "ToolArgs.h"
 #include "ToolCommands.h"
+#include "Voice.h"
 
 #include <array>
 #include <cstdio>
@@ -17,11 +19,9 @@
 namespace {
 
 std::string VoiceName(int voice) {
-    if (voice < 9)
+    if (voice < kMelodicVoices)
         return "channel " + std::to_string(voice);
-    // What the chip sounds for each key-on bit of 0xBD, bit 0 first.
-    static const char* const kSlots[] = {"hi-hat", "cymbal", "tom-tom", "snare", "bass drum"};
-    return kSlots[voice - 9];
+    return DrumOfVoice(voice).infoName;
 }
 } // namespace
 
@@ -38,9 +38,7 @@ int ToolInfo(int argc, char** argv, int first) {
     ToolArgs args = ParseToolArgs(argc, argv, first, {{"--rate", true}}, 1, 1, usage);
     if (args.help)
         return PrintHelp(usage);
-    int rate = args.Int("--rate", 0);
-    if (rate < 0)
-        UsageError("--rate must be above 0", usage);
+    int rate = args.Rate();
     if (IsBankFile(args.positional[0]))
         return PrintBankInfo(args.positional[0]);
     LoadedSong loaded = LoadSong(args.positional[0], rate);
@@ -123,7 +121,7 @@ int ToolTracks(int argc, char** argv, int first) {
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     for (std::size_t i = 0; i < tracks.size(); ++i)
-        tracks[i]->SaveToImf(paths[i], &loaded.song.channels[0]);
+        SaveTrack(*tracks[i], loaded.song.channels[0], paths[i]);
     std::printf("%zu tracks written to %s\n", tracks.size(), folder.string().c_str());
     std::fflush(stdout);
     return 0;

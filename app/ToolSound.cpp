@@ -9,6 +9,7 @@
 #include "SoundCompare.h"
 #include "ToolArgs.h"
 #include "ToolCommands.h"
+#include "Voice.h"
 #include "WavFile.h"
 
 #include <cmath>
@@ -32,18 +33,6 @@ Emulator ChosenEmulator(const ToolArgs& args) {
     return *emulator;
 }
 
-// The explicit tick rate, 0 when not given.
-int ExplicitRate(const ToolArgs& args) {
-    int rate = args.Int("--rate", 0);
-    if (args.Has("--rate") && rate <= 0)
-        UsageError("--rate must be above 0", args.usage);
-    return rate;
-}
-
-// The names of the drums on the command line and in stem files, by key bit of 0xBD.
-constexpr const char* kDrumWords[5][2] = {
-    {"hh", "hihat"}, {"cy", "cymbal"}, {"tt", "tomtom"}, {"sd", "snare"}, {"bd", "bassdrum"}};
-
 // "0,3,bd": channel numbers 0 to 8 and drum names, comma-separated.
 VoiceSet ParseVoices(const std::string& list, const std::string& option, const std::string& usage) {
     VoiceSet voices = 0;
@@ -52,8 +41,8 @@ VoiceSet ParseVoices(const std::string& list, const std::string& option, const s
         std::size_t comma = list.find(',', from);
         std::string word = list.substr(from, comma == std::string::npos ? comma : comma - from);
         int voice = word.size() == 1 && word[0] >= '0' && word[0] <= '8' ? word[0] - '0' : -1;
-        for (int drum = 0; drum < 5 && voice < 0; ++drum)
-            if (word == kDrumWords[drum][0] || word == kDrumWords[drum][1])
+        for (int drum = 0; drum < kDrumCount && voice < 0; ++drum)
+            if (word == kDrums[drum].shortName || word == kDrums[drum].word)
                 voice = kFirstDrumVoice + drum;
         if (voice < 0)
             UsageError(option + ": no voice called \"" + word + "\"", usage);
@@ -66,7 +55,7 @@ VoiceSet ParseVoices(const std::string& list, const std::string& option, const s
 
 std::string StemName(int voice) {
     return voice < kFirstDrumVoice ? "channel" + std::to_string(voice) + ".wav"
-                                   : std::string(kDrumWords[voice - kFirstDrumVoice][1]) + ".wav";
+                                   : std::string(DrumOfVoice(voice).word) + ".wav";
 }
 
 void WriteWav(const std::string& path, const SampleBuffer& samples) {
@@ -118,7 +107,7 @@ int ToolRender(int argc, char** argv, int first) {
     const std::string& path = args.positional[0];
     if (args.positional.size() == 2)
         PrepareOutput(args.positional[1], {path}, false);
-    LoadedSong loaded = LoadSong(path, ExplicitRate(args));
+    LoadedSong loaded = LoadSong(path, args.Rate());
     int rate = loaded.tickRate;
     std::vector<TimedWrite> writes = MergeChannelLists(loaded.song);
     if (args.positional.size() == 2)
@@ -159,7 +148,7 @@ int ToolCompare(int argc, char** argv, int first) {
         argc, argv, first, {{"--rate", true}, {"--emu", true}, {"--top", true}}, 2, 2, usage);
     if (args.help)
         return PrintHelp(usage);
-    int rate = ExplicitRate(args);
+    int rate = args.Rate();
     int top = args.Int("--top", 0);
     if (top < 0)
         UsageError("--top must be 0 or more", usage);

@@ -1,7 +1,6 @@
 #include "SongRender.h"
 
 #include "ImfError.h"
-#include "KmfFile.h"
 #include "Opl2Chip.h"
 #include "SongStream.h"
 

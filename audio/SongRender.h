@@ -2,10 +2,11 @@
 #pragma once
 
 #include "ChipEmulator.h"
-#include "TickRate.h"
 #include "VoiceMute.h"
 #include "WriteOrder.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -20,6 +21,29 @@ constexpr int kTailSeconds = 2;
 // The first sample of a tick. Computed from the tick count itself rather than summed per tick,
 // so the fraction of a sample per tick never drifts over a long song.
 std::int64_t SampleOfTick(std::int64_t tick, int tickRate);
+
+// The steps in which a song is played: from sample `position` up to `end`, the writes due by the
+// position (write(index); a write earlier than the samples already made is applied then, since
+// time cannot run back), then samples(count) up to the next write's tick. `next` and `position`
+// advance with the steps.
+template <class Write, class Samples>
+void StepSong(const std::vector<TimedWrite>& writes, int tickRate, std::size_t& next,
+              std::int64_t& position, std::int64_t end, Write&& write, Samples&& samples) {
+    auto sampleOf = [&](std::size_t at) {
+        return SampleOfTick(std::max(writes[at].time, 0), tickRate);
+    };
+    while (position < end) {
+        for (; next < writes.size() && sampleOf(next) <= position; ++next)
+            write(next);
+        std::int64_t until = end;
+        if (next < writes.size())
+            until = std::min(until, sampleOf(next));
+        if (until > position) {
+            samples(until - position);
+            position = until;
+        }
+    }
+}
 
 // The number of samples RenderWrites makes of the writes (tickRate above 0).
 std::int64_t RenderLength(const std::vector<TimedWrite>& writes, int tickRate,

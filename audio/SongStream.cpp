@@ -15,23 +15,14 @@ SongStream::SongStream(const std::vector<TimedWrite>& writes, int tickRate, std:
 }
 
 void SongStream::RenderUntil(std::vector<std::int16_t>& out, std::int64_t end) {
-    while (position_ < end) {
-        // A write earlier than the samples already made is applied now: time cannot run back.
-        while (next_ < writes_.size() &&
-               SampleOfTick(std::max(writes_[next_].time, 0), tickRate_) <= position_) {
-            Write(writes_[next_].reg, writes_[next_].val);
-            ++next_;
-        }
-        std::int64_t until = end;
-        if (next_ < writes_.size())
-            until = std::min(until, SampleOfTick(std::max(writes_[next_].time, 0), tickRate_));
-        if (until > position_) {
+    StepSong(
+        writes_, tickRate_, next_, position_, end,
+        [&](std::size_t at) { Write(writes_[at].reg, writes_[at].val); },
+        [&](std::int64_t count) {
             const std::size_t from = out.size();
-            out.resize(from + static_cast<std::size_t>(until - position_));
+            out.resize(from + static_cast<std::size_t>(count));
             chip_->Generate(out.data() + from, out.size() - from);
-            position_ = until;
-        }
-    }
+        });
 }
 
 void SongStream::Write(std::uint8_t reg, std::uint8_t val) {

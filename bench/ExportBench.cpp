@@ -4,6 +4,8 @@
 #include "ImfFile.h"
 #include "InstrumentBank.h"
 #include "MidiFile.h"
+#include "SongBank.h"
+#include "SongFormats.h"
 #include "WoplFile.h"
 
 #include "BenchSupport.h"

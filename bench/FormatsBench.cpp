@@ -5,6 +5,7 @@
 #include "ImfError.h"
 #include "ImfFile.h"
 #include "KmfFile.h"
+#include "SongFormats.h"
 #include "SongSource.h"
 
 #include "BenchSupport.h"

@@ -3,10 +3,11 @@
 // writes no sample can hear.
 #include "ChannelAllocation.h"
 #include "ImfFile.h"
-#include "InaudibleWrites.h"
+#include "RegisterRules.h"
+#include "SilentOperators.h"
+#include "SongFormats.h"
 #include "SongRender.h"
 #include "SplitTracks.h"
-#include "UnheardWrites.h"
 
 #include <benchmark/benchmark.h>
 

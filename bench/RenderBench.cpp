@@ -2,6 +2,7 @@
 // comparison of the largest corpus song's render.
 #include "ImfFile.h"
 #include "Opl2Chip.h"
+#include "SongFormats.h"
 #include "SongRender.h"
 #include "SoundCompare.h"
 

@@ -4,6 +4,7 @@
 // the viewer's own cost per frame; a real window adds the backend's drawing.
 #include "ImfFile.h"
 #include "NoteViewer.h"
+#include "SongFormats.h"
 #include "Surface.h"
 
 #include "BenchSupport.h"

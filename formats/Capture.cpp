@@ -15,11 +15,15 @@ bool IsSetupZero(const CaptureWrite& write) {
 }
 } // namespace
 
+std::int64_t ScaleRounded(std::int64_t value, std::int64_t numerator, std::int64_t denominator) {
+    // value * numerator can pass 64 bits for a long RAW capture; the quotient cannot.
+    __int128 twice = static_cast<__int128>(value) * numerator * 2;
+    return static_cast<std::int64_t>((twice + denominator) /
+                                     (static_cast<__int128>(denominator) * 2));
+}
+
 std::int64_t TickOfTime(std::int64_t time, std::int64_t unitsPerSecond, int rate) {
-    // time * rate can pass 64 bits for a long RAW capture; the quotient cannot.
-    __int128 twice = static_cast<__int128>(time) * rate * 2;
-    __int128 denominator = static_cast<__int128>(unitsPerSecond) * 2;
-    return static_cast<std::int64_t>((twice + unitsPerSecond) / denominator);
+    return ScaleRounded(time, rate, unitsPerSecond);
 }
 
 void KeepOneChip(Capture& capture) {

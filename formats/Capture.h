@@ -33,8 +33,12 @@ struct Capture {
     std::int64_t loopTime = -1;     // VGM: the loop point in the capture's units; -1: no loop
     std::size_t loopWrite = 0;      // the first write at or after the loop point
     std::vector<std::string> notes; // what `info` says about the reading
+    std::vector<std::string> warnings; // lines for the report when the capture is read
 };
 
+// value * numerator / denominator rounded to the nearest integer, halves up, in exact integer
+// arithmetic: the one rounding of times between ticks and a capture's units, either way.
+std::int64_t ScaleRounded(std::int64_t value, std::int64_t numerator, std::int64_t denominator);
 // The tick of a moment `time` units into a capture: round(time * rate / unitsPerSecond), halves
 // rounded up, in exact integer arithmetic.
 std::int64_t TickOfTime(std::int64_t time, std::int64_t unitsPerSecond, int rate);

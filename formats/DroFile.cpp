@@ -2,19 +2,18 @@
 
 #include "ByteReader.h"
 #include "ByteWriter.h"
-#include "Console.h"
 #include "ImfError.h"
+#include "Magic.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <cstring>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace {
-constexpr char kMagic[] = "DBRAWOPL";
-constexpr std::size_t kMagicSize = 8;
+constexpr std::string_view kMagic = "DBRAWOPL";
 constexpr std::uint32_t kVersion1 = 0x00010000; // minor 0, major 1 as one 32-bit number
 constexpr std::uint16_t kVersion2 = 2;
 constexpr std::size_t kCodeMapLimit = 128;
@@ -103,7 +102,7 @@ Capture ReadVersion1(std::span<const std::uint8_t> bytes) {
     std::string warning = "warning: the waits of the DRO file add up to " +
                           std::to_string(literal->length) + " ms, its header says " +
                           std::to_string(lengthMs) + " ms";
-    PrintLine(warning);
+    literal->warnings.push_back(warning);
     literal->notes.push_back("DRO version 1 read literally; " + warning.substr(9));
     return *literal;
 }
@@ -185,20 +184,15 @@ Capture ReadVersion2(std::span<const std::uint8_t> bytes) {
     ReadTags(stream, capture);
     return capture;
 }
-
-// round(value * numerator / denominator), halves up, for the writer's time conversions.
-std::int64_t Scale(std::int64_t value, std::int64_t numerator, std::int64_t denominator) {
-    return (value * numerator * 2 + denominator) / (denominator * 2);
-}
 } // namespace
 
 bool IsDro(std::span<const std::uint8_t> bytes) {
-    return bytes.size() >= kMagicSize && std::memcmp(bytes.data(), kMagic, kMagicSize) == 0;
+    return HasMagic(bytes, kMagic);
 }
 
 Capture ReadDro(std::span<const std::uint8_t> bytes) {
     ByteReader stream(bytes);
-    stream.Seek(kMagicSize);
+    stream.Seek(kMagic.size());
     std::uint32_t version = stream.U32();
     Capture capture;
     if (version == kVersion1) {
@@ -247,21 +241,20 @@ std::vector<std::uint8_t> DroBytes(const TickedWrites& song, int rate) {
     };
     std::int64_t now = 0; // ms
     for (const TimedWrite& write : song.writes) {
-        std::int64_t at = Scale(write.time, kDroUnitsPerSecond, rate);
+        std::int64_t at = ScaleRounded(write.time, kDroUnitsPerSecond, rate);
         wait(at - now);
         now = std::max(now, at);
         pairs.U8(static_cast<std::uint8_t>(code[write.reg]));
         pairs.U8(write.val);
         ++count;
     }
-    std::int64_t length = std::max(now, Scale(song.length, kDroUnitsPerSecond, rate));
+    std::int64_t length = std::max(now, ScaleRounded(song.length, kDroUnitsPerSecond, rate));
     if (length > UINT32_MAX) // the header counts milliseconds in 32 bits
         throw ImfError("ERROR: song too long for DRO");
     wait(length - now);
 
     ByteWriter out;
-    for (std::size_t i = 0; i < kMagicSize; ++i)
-        out.U8(static_cast<std::uint8_t>(kMagic[i]));
+    PutMagic(out, kMagic);
     out.U16(kVersion2);
     out.U16(0);
     out.U32(count);

@@ -4,7 +4,6 @@
 #include "ByteWriter.h"
 #include "FileBytes.h"
 #include "ImfError.h"
-#include "KmfFile.h"
 #include "TickedWrites.h"
 #include "WriteOrder.h"
 
@@ -13,8 +12,6 @@
 #include <string>
 
 namespace {
-constexpr std::uint16_t kKmfMagicLow = 0x4D4B;  // "KM"
-constexpr std::uint16_t kKmfMagicHigh = 0x1A46; // "F", 0x1A
 constexpr std::int32_t kMaxDelay = 65535;
 constexpr std::size_t kSamplePairs = 42;
 
@@ -78,14 +75,8 @@ template <class Sink> void ReadImfRecords(Sink& song, ByteReader& stream, std::i
 
 template <class Sink> SongFileLayout LoadInto(Sink& song, std::span<const std::uint8_t> bytes) {
     ByteReader stream(bytes);
-    std::uint16_t w = stream.U16();
-    if (w == kKmfMagicLow && stream.U16() == kKmfMagicHigh) {
-        stream.U16(); // the rate: only GetKMFRate needs it
-        ReadKMFData(song, stream);
-        return SongFileLayout::Kmf;
-    }
     SongFileLayout layout;
-    std::int32_t length = DetectImfLayout(stream, w, layout);
+    std::int32_t length = DetectImfLayout(stream, stream.U16(), layout);
     ReadImfRecords(song, stream, length);
     return layout;
 }
@@ -96,18 +87,13 @@ int ReadImfData(TImfSong& song, ByteReader& stream, std::int32_t length) {
     return 0;
 }
 
-SongFileLayout LoadFromBytes(TImfSong& song, std::span<const std::uint8_t> bytes) {
+SongFileLayout LoadImfBytes(TImfSong& song, std::span<const std::uint8_t> bytes) {
     return LoadInto(song, bytes);
 }
 
-SongFileLayout LoadWritesFromBytes(TickedWrites& song, std::span<const std::uint8_t> bytes) {
+SongFileLayout LoadImfWrites(TickedWrites& song, std::span<const std::uint8_t> bytes) {
     WriteCollector collector(song);
     return LoadInto(collector, bytes);
-}
-
-SongFileLayout LoadFile(TImfSong& song, const std::string& path) {
-    std::vector<std::uint8_t> bytes = ReadFileBytes(path);
-    return LoadFromBytes(song, bytes);
 }
 
 int LoadImf(TImfSong& song, const std::string& path) {

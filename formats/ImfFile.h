@@ -15,14 +15,12 @@ struct TickedWrites;
 // Which layout the loader recognised.
 enum class SongFileLayout { ImfHeaderless, ImfLengthWord, Kmf };
 
-// Reads a file into the song: KMF by its magic, otherwise IMF with or without a length word.
-// Raises "ERROR: cannot read file: " + path for a file that cannot be read, and "Error reading
-// from stream" for data cut short (the writes before that have been interpreted).
-SongFileLayout LoadFile(TImfSong& song, const std::string& path);
-// The same for a file's bytes in memory.
-SongFileLayout LoadFromBytes(TImfSong& song, std::span<const std::uint8_t> bytes);
+// Reads the bytes into the song as IMF, with a length word where the records after a plausible
+// one look like writes, else headerless. Raises "Error reading from stream" for data cut short
+// (the writes before that have been interpreted).
+SongFileLayout LoadImfBytes(TImfSong& song, std::span<const std::uint8_t> bytes);
 // The same bytes read as plain writes at their ticks, without the song model's interpretation.
-SongFileLayout LoadWritesFromBytes(TickedWrites& song, std::span<const std::uint8_t> bytes);
+SongFileLayout LoadImfWrites(TickedWrites& song, std::span<const std::uint8_t> bytes);
 // Reads the whole file as headerless IMF.
 int LoadImf(TImfSong& song, const std::string& path);
 // Reads the file as IMF with a length word.

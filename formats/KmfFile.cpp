@@ -2,9 +2,9 @@
 
 #include "ByteReader.h"
 #include "ByteWriter.h"
+#include "Console.h"
 #include "FileBytes.h"
 #include "ImfError.h"
-#include "Surface.h"
 #include "TickRate.h"
 #include "TickedWrites.h"
 #include "WriteOrder.h"
@@ -91,12 +91,34 @@ template <class Sink> void ReadBlocks(Sink& song, ByteReader& stream) {
 }
 } // namespace
 
-int ReadKMFData(TImfSong& song, ByteReader& stream) {
-    ReadBlocks(song, stream);
-    return 0;
+namespace {
+// A reader at the size field: past the magic and the rate, which KmfRate reads.
+ByteReader AtSizeField(std::span<const std::uint8_t> bytes) {
+    ByteReader stream(bytes);
+    stream.Seek(4);
+    stream.U16();
+    return stream;
+}
+} // namespace
+
+bool IsKmf(std::span<const std::uint8_t> bytes) {
+    return bytes.size() >= 4 && ByteReader(bytes).U32() == kKmfMagic;
 }
 
-int ReadKMFData(WriteCollector& song, ByteReader& stream) {
+SongFileLayout LoadKmfBytes(TImfSong& song, std::span<const std::uint8_t> bytes) {
+    ByteReader stream = AtSizeField(bytes);
+    ReadKMFData(song, stream);
+    return SongFileLayout::Kmf;
+}
+
+SongFileLayout LoadKmfWrites(TickedWrites& song, std::span<const std::uint8_t> bytes) {
+    ByteReader stream = AtSizeField(bytes);
+    WriteCollector collector(song);
+    ReadBlocks(collector, stream);
+    return SongFileLayout::Kmf;
+}
+
+int ReadKMFData(TImfSong& song, ByteReader& stream) {
     ReadBlocks(song, stream);
     return 0;
 }
@@ -138,9 +160,8 @@ std::vector<std::uint8_t> KmfBytes(const TImfSong& song, std::uint16_t rate) {
     // A safeguard: the size field must match the data that follows it.
     std::int64_t written = static_cast<std::int64_t>(out.Size()) - 8;
     if (written != size) {
-        Screen().Notify("bad KMF size!\n\nsize=" + std::to_string(size) +
-                            " written=" + std::to_string(written),
-                        0);
+        Notice("bad KMF size!\n\nsize=" + std::to_string(size) +
+               " written=" + std::to_string(written));
         out.PatchU16(6, static_cast<std::uint16_t>(written));
     }
     return out.Release();
@@ -162,9 +183,10 @@ std::uint16_t GetKMFRate(const std::string& path) {
 std::uint16_t KmfRate(std::span<const std::uint8_t> bytes) {
     if (bytes.size() < 8)
         return 0;
-    ByteReader stream(bytes.first(8));
-    if (stream.U32() != kKmfMagic)
+    if (!IsKmf(bytes))
         return 0;
+    ByteReader stream(bytes);
+    stream.Seek(4);
     std::uint16_t rate = stream.U16();
     return rate == 0 ? static_cast<std::uint16_t>(kDefaultTickRate) : rate;
 }

@@ -1,6 +1,7 @@
 // KMF files: magic, rate, and blocks of same-tick writes each followed by a short pause.
 #pragma once
 
+#include "ImfFile.h"
 #include "ImfSong.h"
 #include "KmfBlock.h"
 
@@ -11,12 +12,17 @@
 #include <vector>
 
 class ByteReader;
-class WriteCollector;
+
+// Whether the bytes begin with the KMF magic "KMF", 0x1A.
+bool IsKmf(std::span<const std::uint8_t> bytes);
+// Reads a KMF file's blocks into the song. Raises "Error reading from stream" for data cut short
+// (the writes before that have been interpreted).
+SongFileLayout LoadKmfBytes(TImfSong& song, std::span<const std::uint8_t> bytes);
+// The same blocks as plain writes at their ticks.
+SongFileLayout LoadKmfWrites(TickedWrites& song, std::span<const std::uint8_t> bytes);
 
 // Resets the song and feeds it the blocks; the reader stands at the size field (offset 6).
 int ReadKMFData(TImfSong& song, ByteReader& stream);
-// The same blocks as plain writes at their ticks.
-int ReadKMFData(WriteCollector& song, ByteReader& stream);
 
 // The song's channel lists as a chain of blocks, and the size of their data in bytes. Pauses
 // above 255 ticks are spread over blocks without writes; after the last write the rest of the

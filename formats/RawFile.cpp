@@ -1,12 +1,12 @@
 #include "RawFile.h"
 
 #include "ByteReader.h"
+#include "Magic.h"
 
-#include <cstring>
+#include <string_view>
 
 namespace {
-constexpr char kMagic[] = "RAWADATA";
-constexpr std::size_t kMagicSize = 8;
+constexpr std::string_view kMagic = "RAWADATA";
 constexpr std::int64_t kPitHz = 1193180;
 
 // A clock of 0 stands for the PIT's longest period.
@@ -16,12 +16,12 @@ std::int64_t ClockOf(std::uint16_t word) {
 } // namespace
 
 bool IsRaw(std::span<const std::uint8_t> bytes) {
-    return bytes.size() >= kMagicSize && std::memcmp(bytes.data(), kMagic, kMagicSize) == 0;
+    return HasMagic(bytes, kMagic);
 }
 
 Capture ReadRaw(std::span<const std::uint8_t> bytes) {
     ByteReader stream(bytes);
-    stream.Seek(kMagicSize);
+    stream.Seek(kMagic.size());
     std::int64_t clock = ClockOf(stream.U16());
     Capture capture;
     capture.format = "RAW";

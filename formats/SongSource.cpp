@@ -1,36 +1,11 @@
 #include "SongSource.h"
 
-#include "DroFile.h"
-#include "Gzip.h"
+#include "Console.h"
 #include "ImfError.h"
 #include "KmfFile.h"
 #include "MidiReader.h"
-#include "RawFile.h"
+#include "SongFormats.h"
 #include "TickRate.h"
-#include "VgmFile.h"
-
-namespace {
-// Far beyond any real capture; stops a small file that inflates without end.
-constexpr std::size_t kInflatedLimit = 64 * 1024 * 1024;
-
-std::optional<Capture> ReadCapture(std::span<const std::uint8_t> bytes) {
-    if (IsDro(bytes))
-        return ReadDro(bytes);
-    if (IsRaw(bytes))
-        return ReadRaw(bytes);
-    if (IsVgm(bytes))
-        return ReadVgm(bytes);
-    if (IsGzip(bytes)) {
-        std::vector<std::uint8_t> inflated = Gunzip(bytes, kInflatedLimit);
-        if (!IsVgm(inflated))
-            throw ImfError("ERROR: gzip data that is not VGM");
-        Capture capture = ReadVgm(inflated);
-        capture.format = "VGM (gzip-compressed)";
-        return capture;
-    }
-    return std::nullopt;
-}
-} // namespace
 
 SongSource ReadSongSource(std::vector<std::uint8_t> bytes, const std::string& name) {
     if (IsMidi(bytes))
@@ -39,11 +14,15 @@ SongSource ReadSongSource(std::vector<std::uint8_t> bytes, const std::string& na
                        name);
     SongSource source;
     source.name = name;
-    source.capture = ReadCapture(bytes);
-    if (source.capture)
+    const SongFileFormat& format = FormatOfBytes(bytes);
+    if (format.readCapture) {
+        source.capture = format.readCapture(bytes);
+        for (const std::string& warning : source.capture->warnings)
+            PrintLine(warning);
         return source;
-    source.layout = LoadWritesFromBytes(source.imfWrites, bytes);
-    if (source.layout == SongFileLayout::Kmf)
+    }
+    source.layout = format.loadWrites(source.imfWrites, bytes);
+    if (format.kind == SongFileKind::Kmf)
         source.kmfRate = KmfRate(bytes);
     source.bytes = std::move(bytes);
     return source;

@@ -33,7 +33,6 @@ struct SongSource {
     void Load(TImfSong& song, int rate) const;
 };
 
-// Recognises the format by its magic (KMF "KMF\x1a", "DBRAWOPL", "RAWADATA", "Vgm ", gzip;
-// anything else is IMF) and reads the file. Raises the reader's errors, and "ERROR: a MIDI
-// file holds no chip writes; ..." for a MIDI file ("MThd").
+// Recognises the format by its content (SongFileFormats) and reads the file. Raises the reader's
+// errors, and "ERROR: a MIDI file holds no chip writes; ..." for a MIDI file ("MThd").
 SongSource ReadSongSource(std::vector<std::uint8_t> bytes, const std::string& name);

@@ -2,6 +2,7 @@
 
 #include "ByteReader.h"
 #include "ByteWriter.h"
+#include "Gzip.h"
 #include "ImfError.h"
 #include "RegisterMap.h"
 
@@ -11,6 +12,9 @@
 #include <string>
 
 namespace {
+// Far beyond any real capture; stops a small file that inflates without end.
+constexpr std::size_t kInflatedLimit = 64 * 1024 * 1024;
+
 constexpr std::uint32_t kMagic = 0x206D6756;    // "Vgm "
 constexpr std::uint32_t kGd3Magic = 0x20336447; // "Gd3 "
 constexpr std::int64_t kSampleRate = kVgmSamplesPerSecond;
@@ -143,7 +147,7 @@ void PutGd3Text(ByteWriter& out, const std::string& text) {
 }
 
 std::int64_t SampleOf(std::int64_t tick, int rate) {
-    return (tick * kSampleRate * 2 + rate) / (2 * std::int64_t{rate});
+    return ScaleRounded(tick, kSampleRate, rate);
 }
 } // namespace
 
@@ -304,4 +308,13 @@ std::vector<std::uint8_t> VgmBytes(const TickedWrites& song, int rate, const std
     auto rest = std::copy(data.Bytes().begin(), data.Bytes().end(), bytes.begin() + kHeaderSize);
     std::copy(gd3.Bytes().begin(), gd3.Bytes().end(), rest);
     return bytes;
+}
+
+Capture ReadVgz(std::span<const std::uint8_t> bytes) {
+    std::vector<std::uint8_t> inflated = Gunzip(bytes, kInflatedLimit);
+    if (!IsVgm(inflated))
+        throw ImfError("ERROR: gzip data that is not VGM");
+    Capture capture = ReadVgm(inflated);
+    capture.format = "VGM (gzip-compressed)";
+    return capture;
 }

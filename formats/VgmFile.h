@@ -21,6 +21,8 @@ bool IsVgm(std::span<const std::uint8_t> bytes);
 // for a command cut short.
 Capture ReadVgm(std::span<const std::uint8_t> bytes);
 
+// A VGZ file: gzip-compressed VGM. Raises "ERROR: gzip data that is not VGM" for other gzip data.
+Capture ReadVgz(std::span<const std::uint8_t> bytes);
 // The writes as a VGM 1.51 file for one YM3812, ticks of `rate` turned into samples, with the
 // song's loop point; with a GD3 tag naming the title when it is not empty, else `tag` (a whole
 // GD3 tag as read) when there is one. Raises "ERROR: song too long for VGM" past 2^32 samples.

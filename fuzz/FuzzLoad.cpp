@@ -3,6 +3,7 @@
 #include "ByteReader.h"
 #include "FuzzSupport.h"
 #include "ImfFile.h"
+#include "SongFormats.h"
 
 #include <cstddef>
 #include <cstdint>

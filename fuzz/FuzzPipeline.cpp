@@ -6,6 +6,7 @@
 #include "ImfFile.h"
 #include "KmfFile.h"
 #include "Optimize.h"
+#include "SongFormats.h"
 #include "SplitTracks.h"
 
 #include <cstddef>

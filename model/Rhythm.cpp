@@ -2,9 +2,9 @@
 // bits 0..4 key five percussion slots, each of which becomes notes of voice 9 + slot.
 #include "ImfSong.h"
 
+#include "Console.h"
 #include "ImfError.h"
 #include "RegisterMap.h"
-#include "Surface.h"
 
 #include <algorithm>
 #include <map>
@@ -129,8 +129,6 @@ int TImfSong::MaxRhythmChangesPerTick() const {
 }
 
 int TImfSong::CheckRhythm() const {
-    Screen().Notify("up to " + std::to_string(MaxRhythmChangesPerTick()) +
-                        " rhythm changes per cycle",
-                    0);
+    Notice("up to " + std::to_string(MaxRhythmChangesPerTick()) + " rhythm changes per cycle");
     return 0;
 }

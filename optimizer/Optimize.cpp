@@ -3,7 +3,6 @@
 #include "ChannelAllocation.h"
 #include "Console.h"
 #include "SplitTracks.h"
-#include "Surface.h"
 
 #include <string>
 
@@ -28,9 +27,7 @@ int Optimize(TImfSong& song, std::uint8_t reserved, int depth, int grouping, std
             song.channels[i] = optimised.channels[i];
         return static_cast<int>(oldCount - newCount);
     }
-    Screen().Notify("optimization ADDED " + std::to_string(newCount - oldCount) +
-                        " instructions\n--CANCELED--",
-                    0);
-    Screen().ClearKeys();
+    Notice("optimization ADDED " + std::to_string(newCount - oldCount) +
+           " instructions\n--CANCELED--");
     return 0;
 }

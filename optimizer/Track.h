@@ -34,9 +34,6 @@ public:
     // Appends the twelve timbre writes of `source`, all at `time` (0xA0 last); an undefined
     // field is written as 0.
     int ApplyTimbre(const TTimbre& source, std::int32_t time);
-    // Writes the track alone on channel 0 as a headerless IMF file, with `globals` as the
-    // chip-wide writes (may be null). Needs the IMF writer (imf_formats).
-    int SaveToImf(const std::string& path, const TInstructionList* globals) const;
     // An independent track sharing the instruction objects.
     TrackRef Clone() const;
     // Ticks from the first key-on to the key-off after it, or -1.

@@ -1,5 +1,7 @@
 #include "Console.h"
 
+#include "Surface.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <utility>
@@ -11,6 +13,11 @@ bool warningLinesShown = true;
 // Few summaries ever occur in one run, so a list searched from the front will do.
 std::vector<std::pair<std::string, std::int64_t>> warningCounts;
 } // namespace
+
+void Notice(const std::string& text) {
+    Screen().Notify(text, 0);
+    Screen().ClearKeys();
+}
 
 void PrintWarning(const std::string& summary, const std::string& text) {
     auto counted = std::find_if(warningCounts.begin(), warningCounts.end(),

@@ -26,6 +26,11 @@ private:
     bool wasQuiet_;
 };
 
+// A notice the run goes on after (a song the optimizer would make larger, a safeguard that
+// fired): a message box where the program shows windows, else a line on standard error (the
+// installed surface decides). Keys pressed while it showed are dropped.
+void Notice(const std::string& text);
+
 // A warning that one song can give thousands of times (one per stray write): a line as PrintLine
 // writes it, counted under `summary`. While warning lines are held back (imftool without
 // --verbose) it is only counted.

@@ -144,6 +144,15 @@ void DrawRow(const TNoteList& row, const TViewerState& state, int y, int px, int
     }
 }
 
+// Notes in all rows whose start equals their end.
+int CountZeroLengthNotes(const TNoteRows& rows) {
+    int count = 0;
+    for (const TNoteList& row : rows)
+        for (const NoteRef& note : row)
+            if (note && note->starttime == note->endtime)
+                ++count;
+    return count;
+}
 } // namespace
 
 TViewerState InitialViewerState(std::int32_t width, std::int32_t height, std::size_t rowCount,
@@ -182,15 +191,6 @@ const TNote* DrawNoteFrame(const TNoteRows& rows, const TViewerState& state, int
     if (hovered)
         DrawInfoBox(*hovered, state, px, py);
     return hovered;
-}
-
-int CountZeroLengthNotes(const TNoteRows& rows) {
-    int count = 0;
-    for (const TNoteList& row : rows)
-        for (const NoteRef& note : row)
-            if (note && note->starttime == note->endtime)
-                ++count;
-    return count;
 }
 
 bool HandleViewerKeys(const TNoteRows& rows, TViewerState& state) {

@@ -37,9 +37,6 @@ const TNote* DrawNoteFrame(const TNoteRows& rows, const TViewerState& state, int
 // Answers the keys of one frame; returns true when Escape asks to leave. F12 ends the program.
 bool HandleViewerKeys(const TNoteRows& rows, TViewerState& state);
 
-// Number of notes in all rows whose start equals their end.
-int CountZeroLengthNotes(const TNoteRows& rows);
-
 // Opens a window over the rows and runs until Escape or a close request; returns 0. F12 raises
 // ImfError::Exit(0): the program ends at once and nothing is saved. With a playback, Space
 // starts playing from the window's start tick and stops again; while it plays, a thin line

@@ -2,6 +2,7 @@
 #include "CommandFlow.h"
 #include "ImfError.h"
 #include "ImfFile.h"
+#include "OptimizeModes.h"
 #include "ScriptedSurface.h"
 #include "TestSupport.h"
 

@@ -63,7 +63,7 @@ std::vector<Write> WritesOf(const Capture& capture) {
 TEST(FaithfulCopy, VgmKeepsItsSamplesTagAndLoop) {
     const Bytes input = LoopingVgm();
     const SongSource source = ReadSongSource(input, "x.vgm");
-    const FaithfulCopy copy = CopyFaithfully(source, 560, OutputKind::Vgm, {});
+    const FaithfulCopy copy = CopyFaithfully(source, 560, SongFileKind::Vgm, {});
     EXPECT_EQ(copy.counts.overwritten, 1);
     EXPECT_EQ(copy.counts.repeated, 1) << "only the second write after the loop point repeats";
     const Bytes output = VgmBytes(copy.writes, copy.output.tickRate, "", copy.output.tag);
@@ -80,8 +80,9 @@ TEST(FaithfulCopy, VgmKeepsItsSamplesTagAndLoop) {
     EXPECT_EQ(back.author, "A");
 
     // Into IMF the times go to ticks; a DRO keeps milliseconds.
-    EXPECT_EQ(CopyFaithfully(source, 560, OutputKind::Imf, {}).output.tickRate, 560);
-    EXPECT_EQ(CopyFaithfully(source, 560, OutputKind::Dro, {}).output.tickRate, kDroUnitsPerSecond);
+    EXPECT_EQ(CopyFaithfully(source, 560, SongFileKind::Imf, {}).output.tickRate, 560);
+    EXPECT_EQ(CopyFaithfully(source, 560, SongFileKind::Dro, {}).output.tickRate,
+              kDroUnitsPerSecond);
 }
 
 TEST(FaithfulCopy, DroKeepsItsMilliseconds) {
@@ -90,7 +91,7 @@ TEST(FaithfulCopy, DroKeepsItsMilliseconds) {
                  0,    0,    0,   7,    0,   0,   0,   0,    0, 0,    2, 3, 2,
                  0x20, 0xB0, 0,   0x21, 2,   2,   0,   0x22, 1, 0x31, 2, 3};
     const SongSource source = ReadSongSource(dro, "x.dro");
-    const FaithfulCopy copy = CopyFaithfully(source, 560, OutputKind::Dro, {});
+    const FaithfulCopy copy = CopyFaithfully(source, 560, SongFileKind::Dro, {});
     const Capture back =
         *ReadSongSource(DroBytes(copy.writes, copy.output.tickRate), "y.dro").capture;
     EXPECT_EQ(WritesOf(back),
@@ -103,7 +104,7 @@ TEST(FaithfulCopy, RealVgmKeepsEveryKeptWriteAtItsSample) {
     if (!std::filesystem::exists(path))
         GTEST_SKIP() << "no captures at " << path.parent_path();
     const SongSource source = ReadSongSource(testsupport::ReadBytes(path), path.string());
-    const FaithfulCopy copy = CopyFaithfully(source, 560, OutputKind::Vgm, {});
+    const FaithfulCopy copy = CopyFaithfully(source, 560, SongFileKind::Vgm, {});
     const Capture back =
         *ReadSongSource(VgmBytes(copy.writes, copy.output.tickRate, "", copy.output.tag), "y.vgm")
              .capture;

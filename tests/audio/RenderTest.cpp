@@ -2,6 +2,7 @@
 #include "NoteStream.h"
 #include "Opl2Chip.h"
 #include "SongRender.h"
+#include "TickRate.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,7 @@
 // Voices rendered alone: stems that add up to the whole song, muting that leaves the other
 // voices as they were, and muting from the middle of a stream.
 #include "ImfFile.h"
+#include "SongFormats.h"
 #include "SongRender.h"
 #include "SongStream.h"
 #include "SongVoices.h"

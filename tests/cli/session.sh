@@ -153,6 +153,8 @@ session() {
     run imftool compare note.imf note_optimized.imf --emu dosbox
     usage imftool compare note.imf other.imf --emu opl
     usage imftool optimize note.imf --rate 0
+    usage imftool info note.imf --rate 0
+    usage imftool convert note.imf note.kmf --rate 65536
 
     section "rhythm mode takes channels 6 to 8 while notes sound there: smallest falls back"
     local busy=(00 00 00 00)

@@ -1,8 +1,8 @@
 // Captured music in and out: the DRO, RAW and VGM readers on hand-built bytes and real files,
 // the time rule, the one-chip rule and the round trips through the VGM and DRO writers.
 #include "DroFile.h"
-#include "FormatsTestSupport.h"
 #include "ImfFile.h"
+#include "ListSongs.h"
 #include "SongSource.h"
 #include "SongWrites.h"
 #include "TestSupport.h"

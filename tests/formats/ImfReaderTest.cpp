@@ -1,6 +1,7 @@
-#include "FormatsTestSupport.h"
 #include "ImfFile.h"
 #include "KmfFile.h"
+#include "ListSongs.h"
+#include "SongFormats.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>

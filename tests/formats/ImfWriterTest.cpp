@@ -1,8 +1,8 @@
 #include "FileBytes.h"
-#include "FormatsTestSupport.h"
 #include "ImfFile.h"
 #include "Interrupt.h"
 #include "KmfFile.h"
+#include "ListSongs.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,7 @@
 #include "ByteReader.h"
-#include "FormatsTestSupport.h"
+#include "ImfError.h"
 #include "KmfFile.h"
+#include "ListSongs.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -144,4 +145,24 @@ TEST(KmfReader, SizeFieldDecidesWhereReadingStops) {
                   ReadKmf({0x4B, 0x4D, 0x46, 0x1A, 0x30, 0x02, 0x08});
               }),
               "Error reading from stream");
+}
+
+TEST(KmfWriter, KmfBuildingStopsOnceTheDataCannotFit) {
+    TImfSong song;
+    song.InitRead();
+    song.ProcessCommand(0x20, 0x01);
+    song.ProcessPause(10'000'000); // 39,216 pauses of at most 255 ticks
+    std::int64_t size = 0;
+    auto chain = BuildKMFBlocks(song, size);
+    EXPECT_EQ(size, 2 + 2 + 2 * 39'216);
+    std::size_t blocks = 0;
+    for (const TKMFBlock* block = chain.get(); block; block = block->succ.get())
+        ++blocks;
+    EXPECT_LE(blocks, 65536u / 2);
+    try {
+        KmfBytes(song, 560);
+        ADD_FAILURE() << "no error";
+    } catch (const ImfError& error) {
+        EXPECT_EQ(error.Message(), "ERROR: KMF data too large: 78436 bytes");
+    }
 }

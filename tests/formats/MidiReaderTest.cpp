@@ -1,6 +1,7 @@
 // Standard MIDI Files read: events in time order across tracks, the tempo map, running status,
 // SMPTE time, and the message of each malformed file; the GENMIDI bank shipped with the program.
 #include "MidiReader.h"
+#include "BankFormats.h"
 #include "ImfError.h"
 #include "InstrumentBank.h"
 #include "Op2File.h"

@@ -14,6 +14,7 @@
 #include "OptimizeModes.h"
 #include "ScriptedSurface.h"
 #include "SongFile.h"
+#include "SongFormats.h"
 #include "SongRender.h"
 #include "SongWrites.h"
 #include "SoundCompare.h"
@@ -176,7 +177,7 @@ bool LogStartsAsGolden(const std::string& golden, const std::string& log) {
 TickedWrites FaithfulCopyOf(const LoadedSong& input, int rate, std::ostream& log) {
     DropSettings drop;
     drop.explain = true;
-    const OutputKind kind = input.format.kmf ? OutputKind::Kmf : OutputKind::Imf;
+    const SongFileKind kind = input.format.kind;
     testing::internal::CaptureStdout();
     const FaithfulCopy copy = CopyFaithfully(input.source, rate, kind, drop);
     ReportDrops(copy.counts, drop);
@@ -184,8 +185,9 @@ TickedWrites FaithfulCopyOf(const LoadedSong& input, int rate, std::ostream& log
     EXPECT_EQ(copy.counts.Total(),
               copy.before - static_cast<std::int64_t>(copy.writes.writes.size()))
         << "the rules' counts add up to the writes removed";
-    const Bytes saved = input.format.kmf ? KmfBytes(SongOfWrites(copy.writes), input.format.rate)
-                                         : ImfBytesOfWrites(copy.writes, 0);
+    const Bytes saved = input.format.kind == SongFileKind::Kmf
+                            ? KmfBytes(SongOfWrites(copy.writes), input.format.rate)
+                            : ImfBytesOfWrites(copy.writes, 0);
     log << "faithful saved: " << copy.writes.writes.size() << " writes, " << Digest(saved) << "\n";
     TickedWrites back;
     LoadWritesFromBytes(back, saved);
@@ -329,7 +331,9 @@ TEST_P(Golden, SongMatchesItsLog) {
         for (std::string notice : screen->notices)
             log << Report(label + " notice: ", notice);
         const Bytes saved =
-            Save(work, input.format.kmf ? SongFileLayout::Kmf : SongFileLayout::ImfHeaderless,
+            Save(work,
+                 input.format.kind == SongFileKind::Kmf ? SongFileLayout::Kmf
+                                                        : SongFileLayout::ImfHeaderless,
                  input.format.rate);
         log << label << " saved: " << work.InstructionCount() << " writes, " << Digest(saved)
             << "\n";

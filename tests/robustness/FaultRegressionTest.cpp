@@ -1,6 +1,7 @@
 // Inputs that made the system fail in ways other than its own raised errors, kept as tests.
 #include "ImfError.h"
 #include "ImfFile.h"
+#include "SongFormats.h"
 
 #include <gtest/gtest.h>
 

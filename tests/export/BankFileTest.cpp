@@ -1,0 +1,124 @@
+// Instrument banks: a song's timbres written in each format and read back, the banks of other
+// tools read and written back byte for byte, and the limit of the IBK format.
+#include "BankFormats.h"
+#include "IbkFile.h"
+#include "ImfError.h"
+#include "InstrumentBank.h"
+#include "SbiFile.h"
+#include "SongBank.h"
+#include "SongFeed.h"
+#include "SongVoices.h"
+#include "TestSupport.h"
+#include "WoplFile.h"
+
+#include <gtest/gtest.h>
+
+using testsupport::ReadBytes;
+using testsupport::TempDir;
+
+namespace {
+// Two timbres on channels 0 and 1, then a bass drum in rhythm mode at tick 150.
+TImfSong TwoTimbresAndADrum() {
+    TImfSong song;
+    testsupport::Feed(song, {{0x20, 0x21},
+                             {0x23, 0x21},
+                             {0x43, 0x10},
+                             {0xA0, 0x44},
+                             {0xB0, 0x32, 100},
+                             {0xB0, 0x12},
+                             {0x21, 0x02},
+                             {0x24, 0x03},
+                             {0xC1, 0x0E},
+                             {0xB1, 0x31, 50},
+                             {0xB1, 0x11},
+                             {0x30, 0x01},
+                             {0x33, 0x05},
+                             {0xA6, 0x57},
+                             {0xB6, 0x09},
+                             {0xBD, 0x30, 20},
+                             {0xBD, 0x20}});
+    return song;
+}
+
+std::filesystem::path BanksDir() {
+    return std::filesystem::path(IMF_CORPUS_DIR).parent_path() / "banks";
+}
+} // namespace
+
+TEST(BankFiles, EachFormatHoldsTheSongsTimbresInOrderOfFirstUse) {
+    SongVoices voices = ReadSongVoices(TwoTimbresAndADrum());
+    ASSERT_EQ(voices.timbres.size(), 2u);
+    ASSERT_EQ(voices.drums.size(), 1u);
+    TempDir dir;
+    for (const char* name : {"song.wopl", "song.IBK", "sbi"}) {
+        SCOPED_TRACE(name);
+        std::string path = (dir / name).string();
+        SaveBank(SongBank(voices, {"lead"}, BankFormatOfPath(path)), path);
+        std::string format;
+        InstrumentBank back = LoadBank(path, format);
+        ASSERT_GE(back.melodic.size(), 2u);
+        EXPECT_EQ(back.melodic[0].name, "lead");
+        EXPECT_EQ(back.melodic[0].modulator.character, 0x21);
+        EXPECT_EQ(back.melodic[0].carrier.scaleLevel, 0x10);
+        EXPECT_EQ(back.melodic[1].name, "v1 t100");
+        EXPECT_EQ(back.melodic[1].modulator.character, 0x02);
+        EXPECT_EQ(back.melodic[1].carrier.character, 0x03);
+        EXPECT_EQ(back.melodic[1].feedbackConnection, 0x0E);
+        // The bass drum: 343 * 49716 / 2^18 Hz is 65.05 Hz, key 36.
+        const BankInstrument& drum =
+            format.starts_with("WOPL") ? back.percussion.at(36) : back.melodic.at(2);
+        EXPECT_EQ(drum.name, "bd t150");
+        EXPECT_EQ(drum.modulator.character, 0x01);
+        EXPECT_EQ(drum.carrier.character, 0x05);
+        if (format.starts_with("WOPL")) {
+            EXPECT_EQ(drum.flags, 0x08);
+            EXPECT_EQ(drum.percussionKey, 36);
+            EXPECT_EQ(back.melodic[2].flags, kBlankInstrument);
+            EXPECT_EQ(ReadBytes(path).size(), 19u + 2 * 34 + 2 * 128 * 66);
+        } else {
+            EXPECT_EQ(drum.tail[0], 6);  // the percussion voice of the bass drum
+            EXPECT_EQ(drum.tail[2], 36); // its pitch
+        }
+    }
+}
+
+TEST(BankFiles, BanksOfOtherToolsReadAndWriteBackByteForByte) {
+    if (!std::filesystem::exists(BanksDir() / "example.wopl"))
+        GTEST_SKIP() << "reference banks not found at " << BanksDir();
+    std::vector<std::uint8_t> wopl = ReadBytes(BanksDir() / "example.wopl");
+    InstrumentBank bank = ReadWopl(wopl);
+    EXPECT_EQ(bank.melodic[0].name, "2-op instrument example #1");
+    EXPECT_EQ(bank.melodic[0].carrier.character, 0x01); // the carrier comes first in WOPL
+    EXPECT_EQ(bank.melodic[0].modulator.character, 0x03);
+    EXPECT_EQ(WoplBytes(bank), wopl);
+
+    std::vector<std::uint8_t> ibk = ReadBytes(BanksDir() / "gmopl.ibk");
+    InstrumentBank gm = ReadIbk(ibk);
+    EXPECT_EQ(gm.melodic[0].modulator.scaleLevel, 0x8F);
+    EXPECT_EQ(IbkBytes(gm), ibk);
+
+    for (const char* name : {"bass1.sbi", "banjo.sbi", "bdrum.sbi"}) {
+        std::vector<std::uint8_t> sbi = ReadBytes(BanksDir() / name);
+        EXPECT_EQ(SbiBytes(ReadSbi(sbi)), sbi) << name;
+    }
+}
+
+TEST(BankFiles, AnIbkHoldsAtMost128TimbresAndWoplAddsSets) {
+    InstrumentBank bank;
+    bank.melodic.resize(128);
+    EXPECT_EQ(IbkBytes(bank).size(), 3204u);
+    bank.percussion.resize(1);
+    try {
+        IbkBytes(bank);
+        FAIL() << "129 timbres fit an IBK bank";
+    } catch (const ImfError& error) {
+        EXPECT_STREQ(error.what(), "ERROR: too many timbres for an IBK bank: 129 (at most 128)");
+    }
+    bank.melodic.resize(129);
+    InstrumentBank back = ReadWopl(WoplBytes(bank));
+    ASSERT_EQ(back.melodicSets.size(), 2u);
+    EXPECT_EQ(back.melodicSets[1].lsb, 1);
+    EXPECT_EQ(back.melodic.size(), 256u);
+    EXPECT_THROW(ReadWopl(std::vector<std::uint8_t>(kWoplMagic.begin(), kWoplMagic.end())),
+                 ImfError);
+}

@@ -1,0 +1,154 @@
+// Dropping writes no sample can hear: for each rule a write that must go and one that must stay,
+// and the song rendering sample for sample as before.
+#include "UnheardWrites.h"
+#include "RegisterRules.h"
+#include "SongFeed.h"
+#include "SongRender.h"
+#include "SongWrites.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+using testsupport::Feed;
+using testsupport::SongWrites;
+using Write = testsupport::TimedWriteTuple;
+
+namespace {
+constexpr int kRate = 560;
+
+bool Holds(const TImfSong& song, Write write) {
+    const auto writes = SongWrites(song);
+    return std::find(writes.begin(), writes.end(), write) != writes.end();
+}
+} // namespace
+
+TEST(UnheardWrites, OnePassRules) {
+    TImfSong song;
+    Feed(song,
+         {{0x01, 0x20},    {0x02, 0x10}, // timers: reach no sample
+          {0x04, 0x80},    {0x40, 0x10}, // overwritten in its tick
+          {0x40, 0x20},    {0x61, 0xF0}, // channel 1's attack: channel 0's key-on does not read it
+          {0xA0, 0x44},                  // channel 0's frequency, read by its key-on: stays
+          {0xB0, 0x31},    {0xA0, 0x50}, {0x61, 0xF1},
+          {0x20, 0x01}, // a key-on of its channel comes between: stays
+          {0x23, 0x10}, // the key-scale bit: the key-on reads it
+          {0xB0, 0x11}, // key-off and key-on in one tick: events, both stay
+          {0xB0, 0x31},    {0x20, 0x02}, {0x23, 0x00, 1},
+          {0x40, 0x10}, // changed and changed back in one tick: both go
+          {0x40, 0x20},    {0xE0, 0x01}, {0xC0, 0x01},
+          {0x08, 0x40, 1}, {0xE0, 0x05}, // only bits the chip lacks
+          {0xC0, 0x31},    {0xB0, 0xF1}, {0x08, 0x7F},
+          {0x01, 0x20, 1}});
+    TImfSong timers = song;
+    const SampleBuffer before = RenderSong(song, kRate);
+    DropCounts counts = DropInaudibleWrites(song, {});
+    EXPECT_EQ(counts.timers, 2);
+    EXPECT_EQ(counts.overwritten, 3);
+    EXPECT_EQ(counts.ignoredBits, 4);
+    EXPECT_EQ(counts.repeated, 2);
+    EXPECT_EQ(SongWrites(song), (std::vector<Write>{{0, 0x01, 0x20},
+                                                    {0, 0x40, 0x20},
+                                                    {0, 0xA0, 0x44},
+                                                    {0, 0xB0, 0x31},
+                                                    {0, 0xA0, 0x50},
+                                                    {0, 0x61, 0xF1},
+                                                    {0, 0x20, 0x01},
+                                                    {0, 0x23, 0x10},
+                                                    {0, 0xB0, 0x11},
+                                                    {0, 0xB0, 0x31},
+                                                    {0, 0x20, 0x02},
+                                                    {0, 0x23, 0x00},
+                                                    {1, 0xE0, 0x01},
+                                                    {1, 0xC0, 0x01},
+                                                    {1, 0x08, 0x40}}));
+    EXPECT_EQ(RenderSong(song, kRate), before);
+    EXPECT_EQ(DropInaudibleWrites(song, {}).Total(), 0) << "nothing more falls away";
+
+    EXPECT_EQ(DropInaudibleWrites(timers, {true}).timers, 0);
+    EXPECT_TRUE(Holds(timers, {0, 0x02, 0x10}));
+    EXPECT_TRUE(Holds(timers, {0, 0x04, 0x80}));
+}
+
+namespace {
+// A tone on channel 0 from tick 0 to 100 (release 7: gone within 200 ticks), `rest` ticks
+// without a key, then writes to its carrier.
+TImfSong ToneThen(int rest, std::initializer_list<testsupport::Write> later) {
+    TImfSong song;
+    song.InitRead();
+    for (auto [reg, val] : testsupport::kToneTimbre)
+        song.ProcessCommand(reg, val);
+    testsupport::FeedMore(song,
+                          {{0x01, 0x20}, {0xA0, 0x44}, {0xB0, 0x31, 100}, {0xB0, 0x11, rest}});
+    testsupport::FeedMore(song, later);
+    return song;
+}
+
+// Drops with the replay; expects the render unchanged and returns the song.
+TImfSong Dropped(TImfSong song) {
+    const SampleBuffer before = RenderSong(song, kRate);
+    DropUnheardWrites(song, {}, kRate, true);
+    EXPECT_EQ(RenderSong(song, kRate), before);
+    return song;
+}
+} // namespace
+
+TEST(UnheardWrites, OperatorsAtRest) {
+    // At rest: a level, a release rate and a waveform other than the sine go, and then the
+    // writes that set the old values again.
+    TImfSong rest = Dropped(ToneThen(900, {{0x43, 0x20, 10},
+                                           {0x83, 0x0F, 10},
+                                           {0xE3, 0x01, 10},
+                                           {0xE3, 0x02, 10},
+                                           {0xE3, 0x01},
+                                           {0x43, 0x00},
+                                           {0x83, 0x07},
+                                           {0xB0, 0x31, 100}}));
+    EXPECT_EQ(SongWrites(rest).size(), SongWrites(ToneThen(900, {})).size() + 2);
+    // A sine at rest still puts out a step: a write from or to the sine stays.
+    EXPECT_TRUE(Holds(rest, {1020, 0xE3, 0x01}));
+
+    // A slot still releasing hears a level change and a new release rate.
+    TImfSong releasing =
+        ToneThen(5, {{0x43, 0x10, 10}, {0x83, 0x0F, 10}, {0x43, 0x00}, {0xB0, 0x31, 100}});
+    EXPECT_EQ(SongWrites(Dropped(releasing)), SongWrites(releasing));
+
+    // A key-on, even one keyed off in the same tick, reads the attack rate written before it.
+    TImfSong keyed = ToneThen(
+        900, {{0x63, 0x10, 10}, {0xB0, 0x31}, {0xB0, 0x11, 10}, {0x63, 0xF0}, {0xB0, 0x31, 100}});
+    EXPECT_EQ(SongWrites(Dropped(keyed)), SongWrites(keyed));
+}
+
+TEST(UnheardWrites, KeyOnsKeepWhatTheyMayRead) {
+    // Emulators read a channel's settings at its key-on, MAME's even those of the moment before
+    // the key-on's own write, DOSBox's the waveform: a write replaced in its tick stays when a
+    // key-on of its channel comes between, or is the write that replaces it.
+    TImfSong song;
+    song.InitRead();
+    for (auto [reg, val] : testsupport::kToneTimbre)
+        song.ProcessCommand(reg, val);
+    testsupport::FeedMore(song, {{0x01, 0x20, 1},
+                                 {0x20, 0x31}, // key-scale rate: the block sets the rates
+                                 {0xA0, 0x44},
+                                 {0xB0, 0x1A, 10}, // block 6, no key
+                                 {0xB0, 0x00},     // block 0, replaced by the key-on
+                                 {0xB0, 0x32, 50},
+                                 {0xEC, 0xD1}, // channel 4's carrier waveform, read by its key-on
+                                 {0xA4, 0x60},
+                                 {0xB4, 0x31},
+                                 {0xEC, 0x00, 50},
+                                 {0x43, 0x10}, // no key-on between: goes
+                                 {0x43, 0x08, 10}});
+    const auto before = SongWrites(song);
+    std::vector<SampleBuffer> heard;
+    for (Emulator emulator : {Emulator::Nuked, Emulator::Dosbox, Emulator::Mame})
+        heard.push_back(RenderSong(song, kRate, 0, emulator));
+    EXPECT_EQ(DropInaudibleWrites(song, {}).overwritten, 1);
+    EXPECT_TRUE(Holds(song, {11, 0xB0, 0x00}));
+    EXPECT_TRUE(Holds(song, {61, 0xEC, 0xD1}));
+    EXPECT_FALSE(Holds(song, {111, 0x43, 0x10}));
+    int i = 0;
+    for (Emulator emulator : {Emulator::Nuked, Emulator::Dosbox, Emulator::Mame})
+        EXPECT_TRUE(RenderSong(song, kRate, 0, emulator) == heard[i++]) << EmulatorName(emulator);
+    EXPECT_EQ(SongWrites(song).size(), before.size() - 1);
+}
