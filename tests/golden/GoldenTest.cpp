@@ -253,10 +253,10 @@ TEST_P(Golden, SongMatchesItsLog) {
     }
     std::ostringstream log;
     // Stops the song's test at the first section whose log differs from the golden one.
-    auto logSoFarMatches = [&] {
+    auto logSoFarMatches = [&, songName = name] {
         if (writingLogs || LogStartsAsGolden(expected, log.str()))
             return true;
-        ADD_FAILURE() << name << " differs from its log (IMF_UPDATE_GOLDEN=1 rewrites it)\n"
+        ADD_FAILURE() << songName << " differs from its log (IMF_UPDATE_GOLDEN=1 rewrites it)\n"
                       << FirstDifference(expected, log.str());
         return false;
     };
