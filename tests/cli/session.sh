@@ -106,6 +106,10 @@ session() {
     hex t/track001.imf
     run imftool volume two.imf loud.imf -8 --channel 2
     hex loud.imf
+    run imftool volume two.imf loudest.imf 60
+    hex loudest.imf
+    run imftool volume two.imf softest.imf -60
+    hex softest.imf
     run imftool swap two.imf swapped.imf 2 9
     hex swapped.imf
     usage imftool swap two.imf swapped.imf 2 10

@@ -296,18 +296,25 @@ def rules():
     check("9 notes, 9 started, 1 steals" in stdout, "wolf3d: eight channels: %s" % stdout)
 
     # The size refusal: 9000 short notes do not fit a length word; without one they are written.
-    events = []
-    for i in range(9000):
-        events += [(i * 2, on(40 + i % 40)), (i * 2 + 1, off(40 + i % 40))]
-    big = song([events + [(18000, end())]], ticks_per_beat=960)
-    big.save(path("big.mid"))
-    status, stdout, stderr = convert(path("big.mid"), path("big.wlf"), "--game", "wolf3d")
-    check(status == 255 and stderr.startswith("ERROR: song of ") and
-          "does not fit the 65535 that a length word counts; its first " in stderr,
-          "size: refused with the size and what fits: %d %s" % (status, stderr))
-    check(not os.path.exists(path("big.wlf")), "size: nothing written")
-    status, _, _ = convert(path("big.mid"), path("big.imf"))
-    check(status == 0, "size: headerless is written")
+    # The size counts the IMF data after the length word: without the leading all-zero record
+    # when the song starts at once, with it when the first note comes later (half a second).
+    for name, start in (("big", 0), ("late", 960)):
+        events = []
+        for i in range(9000):
+            events += [(start + i * 2, on(40 + i % 40)), (start + i * 2 + 1, off(40 + i % 40))]
+        big = song([events + [(start + 18000, end())]], ticks_per_beat=960)
+        big.save(path(name + ".mid"))
+        status, _, _ = convert(path(name + ".mid"), path(name + ".imf"), "--rate", "700",
+                               "--free-channel0")
+        check(status == 0, "size: headerless is written")
+        data = os.path.getsize(path(name + ".imf")) - (4 if start == 0 else 0)
+        status, stdout, stderr = convert(path(name + ".mid"), path(name + ".wlf"), "--game",
+                                         "wolf3d")
+        check(status == 255 and stderr.startswith("ERROR: song of %d bytes does not fit the "
+                                                  "65535 that a length word counts; its first "
+                                                  % data),
+              "size: refused with the size (%d) and what fits: %d %s" % (data, status, stderr))
+        check(not os.path.exists(path(name + ".wlf")), "size: nothing written")
 
     # The round trip: convert, then `imftool midi`; every note starts at its time (within one
     # tick, 1/560 s) at its pitch.

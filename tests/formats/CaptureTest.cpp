@@ -164,7 +164,8 @@ TEST(CaptureWriters, ImfThroughVgmAndDroGivesBackEveryWriteAtItsTick) {
     song.length = 70500;
     for (int rate : {560, 700, 280}) {
         for (bool vgm : {true, false}) {
-            Bytes bytes = vgm ? VgmBytes(song, rate, "T") : DroBytes(song, rate);
+            // The title holds characters of one, two and three UTF-8 bytes.
+            Bytes bytes = vgm ? VgmBytes(song, rate, "T \u00e9 \u2713") : DroBytes(song, rate);
             SongSource source = ReadSongSource(bytes, "x");
             Bytes imf = ImfBytesOfWrites(source.Writes(rate), 0);
             SongSource back = ReadSongSource(imf, "x.imf");
@@ -172,7 +173,7 @@ TEST(CaptureWriters, ImfThroughVgmAndDroGivesBackEveryWriteAtItsTick) {
                       testsupport::SongWrites(SongOfWrites(song)))
                 << rate << vgm;
             EXPECT_EQ(back.imfWrites.length, song.length) << rate << vgm;
-            EXPECT_EQ(source.capture->title, vgm ? "T" : "");
+            EXPECT_EQ(source.capture->title, vgm ? "T \u00e9 \u2713" : "");
         }
     }
 }
