@@ -84,9 +84,6 @@ FileOutcome OptimizeFile(const std::string& path, std::span<const std::uint8_t> 
     }
     outcome.writesAfter = input.song.InstructionCount();
 
-    SongFormat format;
-    format.kind = input.format.rate > 0 ? SongFileKind::Kmf : SongFileKind::Imf;
-    format.rate = input.format.rate;
     if (input.source.IsCapture() || FormatOfOutputPath(output).timeUnits > 0) {
         // A capture, or an output that keeps time in its own units rather than ticks: the
         // output's extension decides.
@@ -95,6 +92,8 @@ FileOutcome OptimizeFile(const std::string& path, std::span<const std::uint8_t> 
         written.tickRate = input.tickRate;
         outcome.bytesAfter = SaveWrites(WritesOfSong(input.song), output, written);
     } else {
+        SongFormat format = input.format; // KMF stays KMF at its rate; IMF is written headerless
+        format.lengthWord = false;
         outcome.bytesAfter = SaveSong(input.song, output, format);
     }
     return outcome;
