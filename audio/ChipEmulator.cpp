@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <utility>
 
 namespace {
@@ -30,9 +31,14 @@ private:
 };
 
 // One of libadplug's own emulators, 16-bit mono at the chip's rate, so nothing is resampled.
+// Their rhythm noise comes from the C library's rand(): each chip starts the sequence afresh, as
+// a new process does, or a song would sound different after another song was rendered.
 template <class Core> class AdplugEmulator : public ChipEmulator {
 public:
-    AdplugEmulator() : core_(Opl2Chip::kSampleRate, true, false) { core_.init(); }
+    AdplugEmulator() : core_(Opl2Chip::kSampleRate, true, false) {
+        std::srand(1);
+        core_.init();
+    }
     void Write(std::uint8_t reg, std::uint8_t val) override { core_.write(reg, val); }
     void Generate(std::int16_t* out, std::size_t count) override {
         // The cores take an int count; a render asks for a tick's samples at a time.
