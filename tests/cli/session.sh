@@ -326,6 +326,17 @@ session() {
     run imftool archive list AUDIOHED.WL1 cut.wl1
     run imftool archive extract AUDIOHED.WL1 cut.wl1 nothing
     run ls nothing
+    # Files named as the songs in them would be: extracting beside them would replace the archive.
+    mkdir byhead bydata
+    cp AUDIOHED.WL1 byhead/CORNER.imf
+    cp AUDIOT.WL1 bydata/Wonderin_.imf
+    run imftool archive extract byhead/CORNER.imf AUDIOT.WL1 byhead
+    run imftool archive extract AUDIOHED.WL1 bydata/Wonderin_.imf bydata
+    run ls byhead bydata
+    # A song's name as a file name: letters, digits, '-' and '_' kept, anything else '_'.
+    LC_ALL=C sed "s/Wonderin'/AZaz09-_!/" AUDIOT.WL1 >NAMES.WL1
+    run imftool archive extract AUDIOHED.WL1 NAMES.WL1 names
+    run ls names
     head -c 1000 /dev/zero >short.dct
     run imftool archive list AUDIOHED.WL1 AUDIOT.WL1 --dict short.dct
 

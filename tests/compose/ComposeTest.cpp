@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <set>
 
 namespace {
 double Cents(double a, double b) {
@@ -99,4 +100,45 @@ TEST(MidiCompose, WritesLandOnTheRoundedTickAndLeaveChannelZeroFree) {
     EXPECT_EQ(writes.writes.back().reg, 0xB1);
     EXPECT_EQ(writes.writes.back().val & 0x20, 0);
     EXPECT_EQ(writes.writes.back().time, 1750);
+}
+
+TEST(MidiCompose, AProgramOrDrumTheBankLacksStartsNoNote) {
+    InstrumentBank bank = ReadOp2(DefaultBankBytes());
+    bank.melodic.resize(2); // a bank of two programs
+    bank.percussion.resize(40);
+    MidiSong song;
+    song.unitsPerSecond = 1000;
+    song.events = {
+        Event(0, MidiEventKind::Program, 2),         Event(0, MidiEventKind::NoteOn, 60, 100),
+        Event(0, MidiEventKind::NoteOn, 40, 100, 9), Event(0, MidiEventKind::NoteOn, 39, 100, 9),
+        Event(500, MidiEventKind::NoteOff, 60),      Event(500, MidiEventKind::NoteOff, 40, 0, 9),
+        Event(500, MidiEventKind::NoteOff, 39, 0, 9)};
+    song.length = 1000;
+    ComposeReport report;
+    ComposeMidi(song, bank, ComposeSettings{}, report);
+    EXPECT_EQ(report.notes, 3);
+    EXPECT_EQ(report.started, 1); // the drum of key 39 alone
+    EXPECT_EQ(report.drumNotes, 2);
+    EXPECT_EQ(report.drumsStarted, 1);
+    EXPECT_EQ(report.drumsSkipped, 1);
+}
+
+TEST(MidiCompose, NineNotesAtOnceSetTheTimbresOfAllEighteenOperators) {
+    const InstrumentBank bank = ReadOp2(DefaultBankBytes());
+    MidiSong song;
+    song.unitsPerSecond = 1000;
+    for (int key = 60; key < 69; ++key)
+        song.events.push_back(Event(0, MidiEventKind::NoteOn, key, 100));
+    for (int key = 60; key < 69; ++key)
+        song.events.push_back(Event(500, MidiEventKind::NoteOff, key));
+    song.length = 1000;
+    ComposeReport report;
+    const TickedWrites writes = ComposeMidi(song, bank, ComposeSettings{}, report);
+    EXPECT_EQ(report.started, 9);
+    std::set<int> characters; // the registers 0x20 to 0x35 written, one per operator
+    for (const TimedWrite& write : writes.writes)
+        if ((write.reg & 0xE0) == 0x20)
+            characters.insert(write.reg);
+    EXPECT_EQ(characters, (std::set<int>{0x20, 0x21, 0x22, 0x23, 0x24, 0x25, 0x28, 0x29, 0x2A, 0x2B,
+                                         0x2C, 0x2D, 0x30, 0x31, 0x32, 0x33, 0x34, 0x35}));
 }

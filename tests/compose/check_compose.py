@@ -211,6 +211,17 @@ def rules():
     check(len({v >> 2 & 7 for v in b0}) == 2, "bend: the block changes, B0 writes %s" % b0)
     check(abs(starts(ons)[0][2] - dmx_pitch(key)) < 0.05, "bend: the note starts unbent")
 
+    # The bend range by RPN 0: twelve semitones; resetting the controllers deselects the RPN, so
+    # the later data entry of 2 changes nothing and a full bend goes an octave up.
+    out, _ = converted("bend_range", song([[
+        (0, cc(101, 0)), (0, cc(100, 0)), (0, cc(6, 12)), (0, cc(121, 0)), (0, cc(6, 2)),
+        (0, on(48)), (240, mido.Message("pitchwheel", pitch=8191)), (240, off(48)),
+        (480, end())]]))
+    ons, _ = key_ons(imf_writes(out)[0])
+    retunes = [o for o in ons if len(o) == 4]
+    check(retunes and abs(retunes[0][3] - (dmx_pitch(48) + 12 * 8191 / 8192)) < 0.05,
+          "bend range: a full bend after the reset is an octave up, got %s" % ons)
+
     # A steal: ten notes held, one every 10 ticks of 480; the tenth takes the oldest note's
     # channel.
     events = [(i * 48, on(60 + i)) for i in range(10)] + [(960, off(60 + i)) for i in range(10)]

@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 using testsupport::ReadBytes;
 using testsupport::TempDir;
 
@@ -74,6 +76,10 @@ TEST(BankFiles, EachFormatHoldsTheSongsTimbresInOrderOfFirstUse) {
             EXPECT_EQ(drum.flags, 0x08);
             EXPECT_EQ(drum.percussionKey, 36);
             EXPECT_EQ(back.melodic[2].flags, kBlankInstrument);
+            EXPECT_EQ(back.volumeModel, 0); // the generic model
+            EXPECT_EQ(back.globalFlags, 0);
+            EXPECT_EQ(back.melodic[0].delayOn, 0); // a song's timbre has no key delays
+            EXPECT_EQ(back.melodic[0].delayOff, 0);
             EXPECT_EQ(ReadBytes(path).size(), 19u + 2 * 34 + 2 * 128 * 66);
         } else {
             EXPECT_EQ(drum.tail[0], 6);  // the percussion voice of the bass drum
@@ -121,4 +127,42 @@ TEST(BankFiles, AnIbkHoldsAtMost128TimbresAndWoplAddsSets) {
     EXPECT_EQ(back.melodic.size(), 256u);
     EXPECT_THROW(ReadWopl(std::vector<std::uint8_t>(kWoplMagic.begin(), kWoplMagic.end())),
                  ImfError);
+}
+
+TEST(BankFiles, EachDrumKeepsItsKindInEachFormat) {
+    TImfSong song;
+    testsupport::Feed(song, {{0x30, 0x01}, // bass drum: channel 6
+                             {0x33, 0x02},
+                             {0xA6, 0x57},
+                             {0xB6, 0x09},
+                             {0x31, 0x03}, // hi-hat and snare: channel 7
+                             {0x34, 0x04},
+                             {0xA7, 0x57},
+                             {0xB7, 0x09},
+                             {0x32, 0x05}, // tom-tom and cymbal: channel 8
+                             {0x35, 0x06},
+                             {0xA8, 0x57},
+                             {0xB8, 0x09},
+                             {0xBD, 0x3F, 20},
+                             {0xBD, 0x20}});
+    SongVoices voices = ReadSongVoices(song);
+    ASSERT_EQ(voices.drums.size(), 5u);
+    // IBK and SBI records name the drum by its percussion voice, WOPL by flags and MIDI key.
+    const std::map<std::string, std::pair<int, int>> kinds = {{"bd", {6, 0x08}},
+                                                              {"sd", {7, 0x10}},
+                                                              {"tt", {8, 0x18}},
+                                                              {"cy", {9, 0x20}},
+                                                              {"hh", {10, 0x28}}};
+    const std::map<std::string, int> keys = {
+        {"bd", 36}, {"sd", 38}, {"tt", 45}, {"cy", 49}, {"hh", 42}};
+    InstrumentBank records = SongBank(voices, {}, BankFormat::Ibk);
+    ASSERT_EQ(records.percussion.size(), 5u);
+    for (const BankInstrument& drum : records.percussion)
+        EXPECT_EQ(drum.tail[0], kinds.at(drum.name.substr(0, 2)).first) << drum.name;
+    InstrumentBank wopl = SongBank(voices, {}, BankFormat::Wopl);
+    for (const auto& [name, key] : keys) {
+        ASSERT_GT(wopl.percussion.size(), std::size_t(key));
+        EXPECT_EQ(wopl.percussion[key].name.substr(0, 2), name);
+        EXPECT_EQ(wopl.percussion[key].flags, kinds.at(name).second) << name;
+    }
 }

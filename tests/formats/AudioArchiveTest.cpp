@@ -66,7 +66,7 @@ Archive Tagged() {
     Bytes adlib = Cat(Bytes{2, 0, 0, 0, 5, 0}, Bytes(18, 0x21));
     return Build({pc, Cat(pc, kTag), adlib, Cat(adlib, kTag),
                   SongChunk(kCornerRecords, Trailer("CORNER")), SongChunk({}, {}),
-                  SongChunk(kWonderRecords, Trailer("Wonderin'"))},
+                  SongChunk(kWonderRecords, Trailer("Wonderin' Home  "))},
                  kTag);
 }
 
@@ -127,7 +127,7 @@ TEST(AudioArchive, SongsCarryTheirRecordsAndTheNameOfTheirTrailer) {
     ASSERT_TRUE(empty);
     EXPECT_TRUE(empty->records.empty());
     EXPECT_EQ(empty->name, "");
-    EXPECT_EQ(SongOfChunk(archive.chunks[6])->name, "Wonderin'");
+    EXPECT_EQ(SongOfChunk(archive.chunks[6])->name, "Wonderin' Home");
 }
 
 TEST(AudioArchive, WithoutTagsTheSoundsFallIntoThreeEqualParts) {
@@ -161,6 +161,15 @@ TEST(AudioArchive, EmptySlotsPointingPastLaterChunksAreNoError) {
     EXPECT_EQ(archive.chunks[1].stored, 0u);
     EXPECT_EQ(archive.chunks[2].stored, 0u);
     EXPECT_EQ(archive.chunks[3].kind, ChunkKind::Song);
+    EXPECT_EQ(archive.chunks[3].bytes, song);
+
+    // Chunk 0's entry runs past the start of chunk 3, whose own entry follows a smaller one
+    // (chunk 2 repeats chunk 0's offset): chunk 0 still ends where chunk 3 starts.
+    built.header = Cat(Cat(U32(0), U32(13)), Cat(U32(0), U32(9)));
+    built.header = Cat(built.header, U32(static_cast<std::uint32_t>(built.data.size())));
+    archive = Read(built);
+    EXPECT_EQ(archive.chunks[0].stored, 9u);
+    EXPECT_EQ(archive.chunks[2].stored, 9u);
     EXPECT_EQ(archive.chunks[3].bytes, song);
 }
 

@@ -134,6 +134,18 @@ TEST(CaptureReaders, VgmWaitsChipsSkippedCommandsAndRefusals) {
     EXPECT_EQ(WritesOf(Vgm(data)),
               (std::vector<Write>{{0, 0x20, 1}, {16 + 735 + 882 + 16, 0xB0, 0x31}}));
     EXPECT_EQ(WritesOf(Vgm(data, 0x110)).size(), 2u); // before 1.50: data from 0x40 as well
+    // Set-up zeros to another chip of the family go with it; the music's chip stays.
+    EXPECT_EQ(WritesOf(Vgm({0x5E, 0x20, 0x00, 0x5A, 0x20, 0x01})),
+              (std::vector<Write>{{0, 0x20, 1}}));
+    // Other chips' commands of each length are stepped over: 2, 3, 4 and 5 bytes.
+    // clang-format off
+    const Bytes others = {0x30, 1, 0x40, 1, 0x4F, 1, 0x52, 1, 2, 0x55, 1, 2, 0xA0, 1, 2,
+                          0xB4, 1, 2, 0xC0, 1, 2, 3, 0xE0, 1, 2, 3, 4, 0x94, 1,
+                          0x5A, 0x20, 0x01};
+    // clang-format on
+    EXPECT_EQ(WritesOf(Vgm(others)), (std::vector<Write>{{0, 0x20, 1}}));
+    EXPECT_EQ(WritesOf(Vgm(Bytes{0x40, 1, 2, 0x5A, 0x20, 0x01}, 0x160)),
+              (std::vector<Write>{{0, 0x20, 1}})); // two operands from 1.60 on
     EXPECT_EQ(ErrorOf(Vgm({0x5E, 0x20, 0x01, 0x5F, 0x05, 0x01})), kSecondChip); // OPL3 mode on
     EXPECT_EQ(ErrorOf(Vgm({0x61, 0x01, 0x00, 0xAA, 0xB0, 0x31})), kSecondChip);
     EXPECT_EQ(ErrorOf(Vgm({0x61, 0x01, 0x00, 0x2F})),

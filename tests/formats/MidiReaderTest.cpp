@@ -143,6 +143,11 @@ TEST(Op2Bank, TheShippedBankHasEveryProgramAndItsDrums) {
     EXPECT_EQ(piano.carrier.waveform, bytes[22]);
     EXPECT_EQ(piano.noteOffset, static_cast<std::int16_t>(bytes[26] | bytes[27] << 8));
     EXPECT_EQ(piano.name, std::string(reinterpret_cast<const char*>(&bytes[8 + 175 * 36])));
+    // The names follow in 32-byte fields, the programs' then the drums'.
+    EXPECT_EQ(bank.melodic[1].name, "Bright Acoustic Piano");
+    EXPECT_EQ(bank.melodic[127].name, "Gunshot");
+    EXPECT_EQ(bank.percussion[35].name, "Acoustic Bass Drum");
+    EXPECT_EQ(bank.percussion[81].name, "Open Triangle");
     // The flags of each drum as its record holds them (1: fixed note, 4: double voice).
     for (int key = 35; key <= 81; ++key) {
         const std::size_t at = 8 + (128 + key - 35) * 36;

@@ -108,6 +108,17 @@ TEST(UnheardWrites, OperatorsAtRest) {
     // A sine at rest still puts out a step: a write from or to the sine stays.
     EXPECT_TRUE(Holds(rest, {1020, 0xE3, 0x01}));
 
+    // The counts add up over the replay's rounds: once the half sine's change to a quarter
+    // sine at rest is gone, the write back to it differs from the half sine in ignored bits only.
+    TImfSong rounds =
+        ToneThen(900, {{0xE3, 0x01, 10}, {0xE3, 0x02, 10}, {0xE3, 0x05}, {0xB0, 0x31, 100}});
+    const SampleBuffer before = RenderSong(rounds, kRate);
+    const DropCounts counts = DropUnheardWrites(rounds, {}, kRate, true);
+    EXPECT_EQ(RenderSong(rounds, kRate), before);
+    EXPECT_EQ(counts.silent, 1);
+    EXPECT_EQ(counts.ignoredBits, 1);
+    EXPECT_EQ(SongWrites(rounds).size(), SongWrites(ToneThen(900, {})).size() + 2);
+
     // A slot still releasing hears a level change and a new release rate.
     TImfSong releasing =
         ToneThen(5, {{0x43, 0x10, 10}, {0x83, 0x0F, 10}, {0x43, 0x00}, {0xB0, 0x31, 100}});

@@ -296,13 +296,13 @@ TEST_F(NoteViewerTest, F12EndsTheProgramAndEscapeOrCloseLeaves) {
 TEST_F(NoteViewerTest, InfoBoxShowsARhythmNotesOwnRegisters) {
     TImfSong song;
     QuietConsole quiet; // the frequency writes before the drums count as unused key-offs
-    testsupport::Feed(song,
-                      {{0x30, 0x11}, {0x33, 0x12},      {0x50, 0x13},   {0x53, 0x14}, {0x70, 0x15},
-                       {0x73, 0x16}, {0x90, 0x17},      {0x93, 0x18},   {0xF0, 0x01}, {0xF3, 0x02},
-                       {0xA6, 0x19}, {0xB6, 0x0A},      {0xC6, 0x0C},   {0x32, 0x21}, {0x35, 0x22},
-                       {0x52, 0x23}, {0x55, 0x24},      {0x72, 0x25},   {0x75, 0x26}, {0x92, 0x27},
-                       {0x95, 0x28}, {0xF2, 0x03},      {0xF5, 0x01},   {0xA8, 0x29}, {0xB8, 0x0B},
-                       {0xC8, 0x0E}, {0xBD, 0x33, 100}, {0xBD, 0x20, 0}});
+    testsupport::Feed(
+        song, {{0x30, 0x11}, {0x33, 0x12},     {0x50, 0x13},     {0x53, 0x14},   {0x70, 0x15},
+               {0x73, 0x16}, {0x90, 0x17},     {0x93, 0x18},     {0xF0, 0x01},   {0xF3, 0x02},
+               {0xA6, 0x19}, {0xB6, 0x0A},     {0xC6, 0x0C},     {0x32, 0x21},   {0x35, 0x22},
+               {0x52, 0x23}, {0x55, 0x24},     {0x72, 0x25},     {0x75, 0x26},   {0x92, 0x27},
+               {0x95, 0x28}, {0xF2, 0x03},     {0xF5, 0x01},     {0xA8, 0x29},   {0xB8, 0x0B},
+               {0xC8, 0x0E}, {0xBD, 0x33, 50}, {0xA6, 0x1A, 50}, {0xBD, 0x20, 0}});
     std::int32_t length = 0;
     const TNoteRows rows = VoiceRows(song, length);
     // Length 100 in a 1000-wide window: T = 1; rows 9, 10 and 13 at y = 135, 150 and 195.
@@ -316,12 +316,19 @@ TEST_F(NoteViewerTest, InfoBoxShowsARhythmNotesOwnRegisters) {
     };
     const std::vector<std::string> bit0 = {
         "start: 0",    "end:   100 100", "20-11 23-00", "40-13 43-00", "60-15 63-00",
-        "80-17 83-00", "A0-19 B0-0A/0A", "C0-0C",       "E0-01 E3-00", "extras: 0"};
+        "80-17 83-00", "A0-19 B0-0A/0A", "C0-0C",       "E0-01 E3-00", "extras: 1"};
     EXPECT_EQ(box(0), bit0);
     const std::vector<std::string> bit1 = {
         "start: 0",    "end:   100 100", "20-00 23-12", "40-00 43-14", "60-00 63-16",
-        "80-00 83-18", "A0-19 B0-0A/0A", "C0-0C",       "E0-00 E3-02", "extras: 0"};
-    EXPECT_EQ(box(1), bit1);
+        "80-00 83-18", "A0-19 B0-0A/0A", "C0-0C",       "E0-00 E3-02", "extras: 1"};
+    EXPECT_EQ(box(1), bit1); // the frequency written while both play is an extra of each
+    std::vector<float> rowsY;
+    for (const DrawCall& c : Frame(0))
+        if (c.kind == DrawCall::Kind::String && c.x == 66)
+            rowsY.push_back(c.y);
+    ASSERT_EQ(rowsY.size(), bit0.size());
+    for (std::size_t i = 1; i < rowsY.size(); ++i)
+        EXPECT_EQ(rowsY[i] - rowsY[i - 1], 16) << "line " << i << " of the box";
     const std::vector<std::string> bit4 = {
         "start: 0",    "end:   100 100", "20-21 23-22", "40-23 43-24", "60-25 63-26",
         "80-27 83-28", "A0-29 B0-0B/0B", "C0-0E",       "E0-03 E3-01", "extras: 0"};
