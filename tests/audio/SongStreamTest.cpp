@@ -35,3 +35,20 @@ TEST(SongStream, StartsAtALaterTickWithTheSongsSettings) {
                                     [](int a, int b) { return std::abs(a) < std::abs(b); });
     EXPECT_GT(std::abs(int(*loudest)), 1000) << "the note sounds";
 }
+
+// A write to 0xB9, a register past the nine channels that the chip lacks, is no key register:
+// muting the bass drum later keys no other drum on.
+TEST(SongStream, ARegisterPastTheChannelsLeavesMutingAlone) {
+    const std::vector<TimedWrite> writes = {
+        {0, 0x31, 0x01}, {0, 0x71, 0xF2}, {0, 0x34, 0x01}, {0, 0x74, 0xF2}, {0, 0x32, 0x01},
+        {0, 0x72, 0xF2}, {0, 0x35, 0x01}, {0, 0x75, 0xF2}, {0, 0xA7, 0x80}, {0, 0xB7, 0x09},
+        {0, 0xA8, 0x80}, {0, 0xB8, 0x09}, {0, 0xBD, 0x20}, {0, 0xB9, 0x3F}, {560, 0xBD, 0x20}};
+    SongStream stream(writes, 560);
+    SampleBuffer samples;
+    stream.RenderUntil(samples, Opl2Chip::kSampleRate / 2);
+    stream.SetMuted(1 << 13); // the bass drum
+    stream.RenderUntil(samples, Opl2Chip::kSampleRate);
+    const int loudest = std::abs(*std::max_element(
+        samples.begin(), samples.end(), [](int a, int b) { return std::abs(a) < std::abs(b); }));
+    EXPECT_LT(loudest, 64) << "no drum is keyed on";
+}

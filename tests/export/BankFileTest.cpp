@@ -166,3 +166,24 @@ TEST(BankFiles, EachDrumKeepsItsKindInEachFormat) {
         EXPECT_EQ(wopl.percussion[key].flags, kinds.at(name).second) << name;
     }
 }
+
+TEST(SongVoicesTest, AHeldNoteFollowsItsChannelsPitchAndTimbre) {
+    TImfSong song;
+    testsupport::Feed(song, {{0x20, 0x21},
+                             {0x23, 0x21},
+                             {0xA0, 0x44},
+                             {0xB0, 0x32, 50},
+                             {0xA0, 0x50, 10}, // a bend while the note sounds
+                             {0x20, 0x22, 40}, // then another timbre
+                             {0xB0, 0x12},
+                             {0xA1, 0x44, 10}}); // another channel's pitch: not this note's
+    const SongVoices voices = ReadSongVoices(song);
+    ASSERT_EQ(voices.notes.size(), 1u);
+    const VoiceNote& note = voices.notes[0];
+    ASSERT_EQ(note.pitches.size(), 2u);
+    EXPECT_EQ(note.pitches[1].time, 50);
+    EXPECT_EQ(note.pitches[1].blockFnum, 4 << 10 | 0x250); // block 4, frequency 0x250
+    ASSERT_EQ(note.programs.size(), 2u);
+    EXPECT_EQ(note.programs[1].time, 60);
+    EXPECT_EQ(note.end, 100);
+}

@@ -90,6 +90,9 @@ TEST(CaptureReaders, DroVersion1CodesEscapesChipsAndTheUnescapedRegisterDump) {
     early.erase(early.begin() + 21, early.begin() + 24);
     EXPECT_EQ(WritesOf(early), (std::vector<Write>{{0, 0xB0, 0x31}, {0, 0xA0, 0x44}}));
     EXPECT_EQ(ErrorOf(DroV1(3, {0x01, 0x20})), "Error reading from stream");
+    Bytes cut = DroV1(5, data); // the header claims a byte more than follows
+    cut.pop_back();
+    EXPECT_EQ(ErrorOf(cut), "Error reading from stream");
     EXPECT_EQ(ErrorOf(Cat(Text("DBRAWOPL"), U32(0x10000))), "Error reading from stream");
 }
 

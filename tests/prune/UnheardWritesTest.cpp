@@ -2,6 +2,7 @@
 // and the song rendering sample for sample as before.
 #include "UnheardWrites.h"
 #include "RegisterRules.h"
+#include "SilentOperators.h"
 #include "SongFeed.h"
 #include "SongRender.h"
 #include "SongWrites.h"
@@ -128,6 +129,47 @@ TEST(UnheardWrites, OperatorsAtRest) {
     TImfSong keyed = ToneThen(
         900, {{0x63, 0x10, 10}, {0xB0, 0x31}, {0xB0, 0x11, 10}, {0x63, 0xF0}, {0xB0, 0x31, 100}});
     EXPECT_EQ(SongWrites(Dropped(keyed)), SongWrites(keyed));
+}
+
+TEST(UnheardWrites, OperatorsAtRestOnEveryChannel) {
+    // The operators of channels 3 to 8 lie past the gaps in the register numbers: a modulator's
+    // level at rest, and the write back to it, go on each.
+    for (int channel = 0; channel < 9; ++channel) {
+        SCOPED_TRACE(channel);
+        const int slot = channel % 3 + 8 * (channel / 3);
+        auto reg = [](int number) { return static_cast<std::uint8_t>(number); };
+        TImfSong song;
+        song.InitRead();
+        for (auto [number, val] : testsupport::kToneTimbre)
+            song.ProcessCommand(reg(number + slot), val);
+        testsupport::FeedMore(song, {{0x01, 0x20},
+                                     {reg(0xA0 + channel), 0x44},
+                                     {reg(0xB0 + channel), 0x31, 100},
+                                     {reg(0xB0 + channel), 0x11, 900},
+                                     {reg(0x40 + slot), 0x20, 10},
+                                     {reg(0x40 + slot), 0x3F},
+                                     {reg(0xB0 + channel), 0x31, 100}});
+        const std::size_t before = SongWrites(song).size();
+        EXPECT_EQ(SongWrites(Dropped(song)).size(), before - 2);
+    }
+}
+
+TEST(UnheardWrites, RegistersInTheGapsAreNoOperators) {
+    // 0x46 and 0x4E would be operators 6 and 12 if the gaps were not skipped: both at rest here.
+    std::vector<TimedWrite> writes;
+    for (auto [reg, val] : testsupport::kToneTimbre)
+        writes.push_back({0, static_cast<std::uint8_t>(reg + 8), val});
+    for (TimedWrite write : std::initializer_list<TimedWrite>{{0, 0xA3, 0x44},
+                                                              {0, 0xB3, 0x31},
+                                                              {100, 0xB3, 0x11},
+                                                              {1000, 0x46, 0x20},
+                                                              {1000, 0x4E, 0x20},
+                                                              {1000, 0x56, 0x20},
+                                                              {1010, 0xB3, 0x31}})
+        writes.push_back(write);
+    const std::vector<bool> silent = FindSilentOperatorWrites(writes, kRate, 1200);
+    ASSERT_EQ(silent.size(), writes.size());
+    EXPECT_EQ(std::count(silent.begin(), silent.end(), true), 0);
 }
 
 TEST(UnheardWrites, KeyOnsKeepWhatTheyMayRead) {

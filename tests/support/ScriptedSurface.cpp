@@ -108,6 +108,8 @@ std::string ScriptedSurface::RequestFile(const std::string&, const std::string&,
 }
 
 bool ScriptedSurface::QueueSamples(const std::int16_t*, std::size_t count, int rate) {
+    if (!soundDevice)
+        return false;
     sampleRate = rate;
     queuedSamples += static_cast<std::int64_t>(count);
     return true;

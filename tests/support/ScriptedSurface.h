@@ -48,6 +48,7 @@ public:
     int clearKeysCalls = 0;
     int frameRate = 0, sampleRate = 0;
     std::int64_t queuedSamples = 0, playedSamples = 0;
+    bool soundDevice = true; // false: queueing samples fails as without a device
 
     void SetTitle(const std::string& text) override { title = text; }
     int ScreenWidth() override { return screenWidth_; }

@@ -1,6 +1,7 @@
 // The digit keys while a song plays: each mutes and unmutes the voices of its row, drawn grey.
 #include "Keys.h"
 #include "NoteViewer.h"
+#include "Opl2Chip.h"
 #include "ScriptedSurface.h"
 #include "SongFeed.h"
 
@@ -44,4 +45,13 @@ TEST(MuteKeys, DigitsMuteTheirRowsWhileTheSongPlays) {
     EXPECT_EQ(FirstBarColour(screen.frames[5]), white);
     EXPECT_EQ(playback.Muted(), 1 << 2);
     EXPECT_EQ(ChannelRowVoices().front(), 0x1F << 9); // the chip-wide row holds the drums
+}
+
+TEST(ViewerPlaybackTest, TheTickHeardFollowsTheSongsOwnRate) {
+    ScriptedScreen scripted;
+    // Even one tick a second, the slowest rate a song can have, is the song's own.
+    ViewerPlayback playback({{0, 0xA0, 0x44}, {20, 0xA0, 0x45}}, 1, 20);
+    ASSERT_TRUE(playback.Start(5));
+    scripted->playedSamples = Opl2Chip::kSampleRate; // one second heard
+    EXPECT_EQ(playback.HeardTick(), 6);
 }

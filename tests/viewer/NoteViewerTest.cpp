@@ -231,6 +231,22 @@ TEST_F(NoteViewerTest, SpacePlaysWithALineThatTheWindowFollows) {
     EXPECT_EQ(line(201), -1); // Space stops
 }
 
+TEST_F(NoteViewerTest, WithoutASoundDeviceTheStatusLineSaysSo) {
+    TImfSong song;
+    testsupport::Feed(song, {{0xA0, 0x44}, {0xB0, 0x32, 560}, {0xB0, 0x12}});
+    screen().soundDevice = false;
+    screen().scripts.push_back({Press(Key::Space), ScriptedFrame{}});
+    View(song, 560);
+    auto notice = [&](std::size_t frame) {
+        for (const DrawCall& c : Frame(frame))
+            if (c.kind == DrawCall::Kind::String && c.text == "no audio device: playing silently")
+                return std::pair(c.x, c.y);
+        return std::pair(-1.0f, -1.0f);
+    };
+    EXPECT_EQ(notice(0), std::pair(-1.0f, -1.0f));
+    EXPECT_EQ(notice(1), std::pair(96.0f, 784.0f)); // on the status line, after the start tick
+}
+
 TEST_F(NoteViewerTest, DifferenceModeHeightsCountChangedRegisters) {
     TTimbre plain; // all twelve fields 0: every one defined
     TTimbre changed = plain;
