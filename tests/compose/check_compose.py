@@ -243,6 +243,12 @@ def rules():
     _, offs = key_ons(writes)
     check(offs == [(560, 0)], "sustain: key-off when the pedal lifts (560), got %s" % offs)
 
+    # Resetting the controllers lifts the pedal: the held note ends there (beat 1.5: tick 420).
+    out, _ = converted("reset_pedal", song([[(0, cc(64, 127)), (0, on(60)), (480, off(60)),
+                                             (720, cc(121, 0)), (1200, end())]]))
+    _, offs = key_ons(imf_writes(out)[0])
+    check(offs == [(420, 0)], "reset: key-off when the controllers reset (420), got %s" % offs)
+
     # Running status with velocity 0 as the note-off, written byte for byte.
     track = bytes.fromhex("0090 3c64 8360 3c00 0040 64 8360 4000 00ff2f00".replace(" ", ""))
     raw = (bytes.fromhex("4d546864 00000006 0000 0001 01e0 4d54726b".replace(" ", "")) +

@@ -137,6 +137,14 @@ TEST(CaptureReaders, VgmWaitsChipsSkippedCommandsAndRefusals) {
     EXPECT_EQ(WritesOf(Vgm(data)),
               (std::vector<Write>{{0, 0x20, 1}, {16 + 735 + 882 + 16, 0xB0, 0x31}}));
     EXPECT_EQ(WritesOf(Vgm(data, 0x110)).size(), 2u); // before 1.50: data from 0x40 as well
+    // The loop starts at the second write kept once the second chip's set-up zero is gone.
+    Bytes looped =
+        Vgm({0x5F, 0x05, 0x00, 0x5A, 0x20, 0x01, 0x61, 0x10, 0x00, 0x5A, 0xB0, 0x31, 0x66});
+    looped[0x1C] = 0x49 - 0x1C;
+    const Capture loop = Read(looped);
+    EXPECT_EQ(loop.writes.size(), 2u);
+    EXPECT_EQ(loop.loopWrite, 1u);
+    EXPECT_EQ(loop.loopTime, 16);
     // Set-up zeros to another chip of the family go with it; the music's chip stays.
     EXPECT_EQ(WritesOf(Vgm({0x5E, 0x20, 0x00, 0x5A, 0x20, 0x01})),
               (std::vector<Write>{{0, 0x20, 1}}));
