@@ -249,6 +249,12 @@ def rules():
     _, offs = key_ons(imf_writes(out)[0])
     check(offs == [(420, 0)], "reset: key-off when the controllers reset (420), got %s" % offs)
 
+    # A volume change reaches the notes keyed on, not one already released (beat 1: tick 280).
+    out, _ = converted("volume_release", song([[(0, on(60)), (480, off(60)), (600, cc(7, 40)),
+                                                (1200, end())]]))
+    late = [(t, r) for t, r, v in imf_writes(out)[0] if 0x40 <= r <= 0x55 and t > 280]
+    check(late == [], "volume: no level written to the released note, got %s" % late)
+
     # Running status with velocity 0 as the note-off, written byte for byte.
     track = bytes.fromhex("0090 3c64 8360 3c00 0040 64 8360 4000 00ff2f00".replace(" ", ""))
     raw = (bytes.fromhex("4d546864 00000006 0000 0001 01e0 4d54726b".replace(" ", "")) +

@@ -137,6 +137,17 @@ TEST(AudioArchive, WithoutTagsTheSoundsFallIntoThreeEqualParts) {
     EXPECT_EQ(Kinds(Read(built)),
               (std::vector<K>{K::PcSpeaker, K::PcSpeaker, K::AdLibSound, K::AdLibSound,
                               K::DigitisedSlot, K::DigitisedSlot, K::Song}));
+    // Four sounds: parts of two, rounded up, and none left for the digitised slots.
+    built = Build({sound, sound, sound, sound, SongChunk(kCornerRecords, {})});
+    EXPECT_EQ(Kinds(Read(built)),
+              (std::vector<K>{K::PcSpeaker, K::PcSpeaker, K::AdLibSound, K::AdLibSound, K::Song}));
+    // An empty slot between two songs belongs to the songs.
+    const Bytes corner = SongChunk(kCornerRecords, {});
+    built = Build({sound, sound, sound, corner, {}, corner});
+    const std::vector<K> kinds = Kinds(Read(built));
+    EXPECT_EQ(kinds[2], K::DigitisedSlot);
+    EXPECT_EQ(kinds[3], K::Song);
+    EXPECT_EQ(kinds[5], K::Song);
 }
 
 TEST(AudioArchive, AChunkOfATagAloneIsATag) {

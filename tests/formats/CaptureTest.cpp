@@ -145,6 +145,8 @@ TEST(CaptureReaders, VgmWaitsChipsSkippedCommandsAndRefusals) {
     EXPECT_EQ(loop.writes.size(), 2u);
     EXPECT_EQ(loop.loopWrite, 1u);
     EXPECT_EQ(loop.loopTime, 16);
+    // A command that ends exactly at the end of the file, with no end command after it.
+    EXPECT_EQ(WritesOf(Vgm({0x5A, 0x20, 0x01, 0x52, 1, 2})), (std::vector<Write>{{0, 0x20, 1}}));
     // Set-up zeros to another chip of the family go with it; the music's chip stays.
     EXPECT_EQ(WritesOf(Vgm({0x5E, 0x20, 0x00, 0x5A, 0x20, 0x01})),
               (std::vector<Write>{{0, 0x20, 1}}));
@@ -199,6 +201,11 @@ TEST(CaptureWriters, ImfThroughVgmAndDroGivesBackEveryWriteAtItsTick) {
             EXPECT_EQ(source.capture->title, vgm ? "T \u00e9 \u2713" : "");
         }
     }
+    // A loop at the third write comes back at it.
+    song.loopTime = 4;
+    song.loopWrite = 2;
+    const Capture looped = Read(VgmBytes(song, 560, ""));
+    EXPECT_EQ(looped.loopWrite, 2u);
 }
 
 TEST(CaptureFiles, RealCapturesReadAsASecondReadingCountsThem) {

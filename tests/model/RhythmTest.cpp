@@ -35,3 +35,12 @@ TEST(Rhythm, CheckRhythmCountsChangesPerTick) {
                                                           "up to 1 rhythm changes per cycle",
                                                           "up to 0 rhythm changes per cycle"}));
 }
+
+TEST(Rhythm, EveryRegisterNumberHasItsOwnRecord) {
+    // 0xFF, past every register the chip has, is remembered apart from the rhythm bits.
+    TImfSong song;
+    Feed(song, {{0xBD, 0x30, 10}, {0xFF, 0x00}, {0xBD, 0x20, 10}});
+    EXPECT_EQ(song.regs[0xFF], 0x00);
+    ASSERT_EQ(song.notes.size(), 1u);
+    EXPECT_EQ(song.notes[0]->endtime, 10);
+}
