@@ -201,11 +201,15 @@ TEST(CaptureWriters, ImfThroughVgmAndDroGivesBackEveryWriteAtItsTick) {
             EXPECT_EQ(source.capture->title, vgm ? "T \u00e9 \u2713" : "");
         }
     }
-    // A loop at the third write comes back at it.
+    // A loop at the third write, and one after the last, come back where they were.
     song.loopTime = 4;
     song.loopWrite = 2;
-    const Capture looped = Read(VgmBytes(song, 560, ""));
-    EXPECT_EQ(looped.loopWrite, 2u);
+    EXPECT_EQ(Read(VgmBytes(song, 560, "")).loopWrite, 2u);
+    song.loopTime = 70400;
+    song.loopWrite = song.writes.size();
+    const Capture atEnd = Read(VgmBytes(song, 560, ""));
+    EXPECT_EQ(atEnd.loopWrite, song.writes.size());
+    EXPECT_EQ(atEnd.loopTime, std::int64_t{70400} * 44100 / 560);
 }
 
 TEST(CaptureFiles, RealCapturesReadAsASecondReadingCountsThem) {
