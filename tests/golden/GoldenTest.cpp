@@ -4,8 +4,8 @@
 // rendering sample for sample as the input. After an intended change of behaviour rewrite the
 // logs with scripts/update-golden.sh (IMF_UPDATE_GOLDEN=1 build/tests/golden_tests), then review
 // their diff. Renders take most of the time: each song's log is compared section by section, so
-// that a song whose log already differs stops before them, and the input is rendered under Nuked
-// only when the logs are written.
+// that a song whose log already differs stops before them, and each emulator renders the faithful
+// copy once: the input itself is rendered only when the logs are written.
 #include "FaithfulCopy.h"
 #include "ImfError.h"
 #include "ImfFile.h"
