@@ -175,6 +175,13 @@ TEST_F(NoteViewerTest, DownStopsOnceTheLastRowIsVisible) {
     ExpectBar(Frame(13), 70, 0, 100); // Up
 }
 
+TEST_F(NoteViewerTest, DownDoesNothingWhileEveryRowFits) {
+    TNoteRows rows{{MakeNote(0, 100)}, {MakeNote(0, 100)}};
+    Run(rows, 1000, {Press(Key::Down), Press(Key::Escape)});
+    ExpectBar(Frame(1), 0, 0, 100);
+    ExpectBar(Frame(1), 0, 15, 100);
+}
+
 TEST_F(NoteViewerTest, InfoBoxFollowsTheHoveredNoteAndStaysInside) {
     // Length 1000: T = 1. The box stands 16 pixels right of the pointer, moved inside near the
     // right edge; the bottom edge of a bar is outside it.
@@ -191,6 +198,13 @@ TEST_F(NoteViewerTest, InfoBoxFollowsTheHoveredNoteAndStaysInside) {
     EXPECT_EQ(starts(1), "");
     EXPECT_TRUE(RectAt(Frame(2), 850, 20));
     EXPECT_EQ(starts(2), "start: 0");
+}
+
+TEST_F(NoteViewerTest, InfoBoxNearTheBottomRisesIntoTheWindow) {
+    TNoteRows rows(53); // row 52 at y = 780 is the last drawn
+    rows[52] = {MakeNote(200, 290)};
+    Run(rows, 1000, {Pointer(250, 782), Press(Key::Escape)});
+    EXPECT_TRUE(RectAt(Frame(0), 266, 800 - 300));
 }
 
 TEST(NoteRows, EachChannelListIsARowWhoseNotesEndAtTheirKeyOff) {
