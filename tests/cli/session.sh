@@ -99,8 +99,12 @@ session() {
         22 01 00 00 45 10 00 00 a2 44 00 00 b2 31 0a 00 b2 11 00 00
     run imftool info two.imf
     run imftool dump two.imf
+    cp two.imf appended.imf
+    run sh -c 'imftool dump appended.imf >>appended.imf'
+    run cmp two.imf appended.imf
     run imftool optimize two.imf -o reserved.imf --reserved 8 --depth 2 --force
     hex reserved.imf
+    run imftool optimize two.imf -o unreserved.imf --reserved 0
     run imftool tracks two.imf t
     run ls t
     hex t/track001.imf
@@ -113,6 +117,8 @@ session() {
     run imftool swap two.imf swapped.imf 2 9
     hex swapped.imf
     usage imftool swap two.imf swapped.imf 2 10
+    run imftool swap swapped.imf swapped.imf 9 1
+    hex swapped.imf
     run imftool convert two.imf two.kmf --rate 700
     hex two.kmf
     run imftool convert two.kmf back.imf --length-word
@@ -145,6 +151,7 @@ session() {
     run imftool render note.imf fast.wav --rate 1120
     run stat -c %n:%s note.wav fast.wav
     run imftool render note.imf no/such/folder.wav
+    usage imftool render note.imf note.wav extra.wav
     run imftool optimize --mode faithful --explain note.imf
     run stat -c %n:%s note.imf note_optimized.imf
     run imftool compare note.imf note_optimized.imf
