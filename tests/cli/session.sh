@@ -245,6 +245,12 @@ session() {
     run ls many.ibk
     run imftool instruments many.imf many.wopl
     run sh -c 'imftool info many.wopl | grep -E "^format|  128 "'
+    run imftool instruments two.imf sbi
+    run ls sbi
+    run imftool info sbi
+    run sh -c 'imftool info sbi/*.sbi'
+    mkdir no_sbi
+    run imftool info no_sbi
     run imftool midi two.imf two.mid
     hex two.mid
     run imftool midi two.imf two700.mid --rate 700
