@@ -125,6 +125,21 @@ TEST(UnheardWrites, OperatorsAtRest) {
         ToneThen(5, {{0x43, 0x10, 10}, {0x83, 0x0F, 10}, {0x43, 0x00}, {0xB0, 0x31, 100}});
     EXPECT_EQ(SongWrites(Dropped(releasing)), SongWrites(releasing));
 
+    // A carrier sustained at 42 dB (SL 14) and a total level of 24 dB, lowered by 3 dB: still
+    // above the silence at 72 dB, so the change is heard.
+    TImfSong faint;
+    faint.InitRead();
+    for (auto [reg, val] : testsupport::kToneTimbre)
+        faint.ProcessCommand(reg, val);
+    testsupport::FeedMore(faint, {{0x43, 0x20},
+                                  {0x63, 0xFF},
+                                  {0x83, 0xE7},
+                                  {0xA0, 0x44},
+                                  {0xB0, 0x31, 100},
+                                  {0x43, 0x24, 100},
+                                  {0xB0, 0x11, 10}});
+    EXPECT_TRUE(Holds(Dropped(faint), {100, 0x43, 0x24}));
+
     // A key-on, even one keyed off in the same tick, reads the attack rate written before it.
     TImfSong keyed = ToneThen(
         900, {{0x63, 0x10, 10}, {0xB0, 0x31}, {0xB0, 0x11, 10}, {0x63, 0xF0}, {0xB0, 0x31, 100}});
