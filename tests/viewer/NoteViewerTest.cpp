@@ -186,7 +186,9 @@ TEST_F(NoteViewerTest, InfoBoxFollowsTheHoveredNoteAndStaysInside) {
     // Length 1000: T = 1. The box stands 16 pixels right of the pointer, moved inside near the
     // right edge; the bottom edge of a bar is outside it.
     TNoteRows rows{{MakeNote(200, 290)}, {MakeNote(0, 1000)}};
-    Run(rows, 1000, {Pointer(250, 5), Pointer(250, 10), Pointer(900, 20), Press(Key::Escape)});
+    Run(rows, 1000,
+        {Pointer(250, 5), Pointer(250, 10), Pointer(900, 20), Pointer(200, 0), Pointer(290, 9),
+         Press(Key::Escape)});
     auto starts = [&](std::size_t frame) {
         std::string texts;
         for (const DrawCall& c : Frame(frame))
@@ -198,6 +200,8 @@ TEST_F(NoteViewerTest, InfoBoxFollowsTheHoveredNoteAndStaysInside) {
     EXPECT_EQ(starts(1), "");
     EXPECT_TRUE(RectAt(Frame(2), 850, 20));
     EXPECT_EQ(starts(2), "start: 0");
+    EXPECT_EQ(starts(3), "start: 200"); // the bar's first pixel
+    EXPECT_EQ(starts(4), "start: 200"); // its last
 }
 
 TEST_F(NoteViewerTest, InfoBoxNearTheBottomRisesIntoTheWindow) {
