@@ -163,6 +163,10 @@ TEST(CaptureReaders, VgmWaitsChipsSkippedCommandsAndRefusals) {
     EXPECT_EQ(ErrorOf(Vgm({0x61, 0x01, 0x00, 0xAA, 0xB0, 0x31})), kSecondChip);
     EXPECT_EQ(ErrorOf(Vgm({0x61, 0x01, 0x00, 0x2F})),
               "ERROR: unknown VGM command 0x2F at offset 67");
+    // Bytes past the end-of-file offset are not music.
+    Bytes padded = Vgm({0x5A, 0x20, 0x01, 0x2F});
+    padded[4] = 0x43 - 4;
+    EXPECT_EQ(WritesOf(padded), (std::vector<Write>{{0, 0x20, 1}}));
     EXPECT_EQ(ErrorOf(Vgm({0x5A, 0x20})), "Error reading from stream");
     EXPECT_EQ(ErrorOf(Vgm({0x67, 0x66, 0x00, 0xFF, 0, 0, 0})), "Error reading from stream");
 }
