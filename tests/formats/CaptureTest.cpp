@@ -214,6 +214,7 @@ TEST(CaptureWriters, ImfThroughVgmAndDroGivesBackEveryWriteAtItsTick) {
     const Capture atEnd = Read(VgmBytes(song, 560, ""));
     EXPECT_EQ(atEnd.loopWrite, song.writes.size());
     EXPECT_EQ(atEnd.loopTime, std::int64_t{70400} * 44100 / 560);
+    EXPECT_EQ(CaptureTicks(atEnd, 560).loopWrite, song.writes.size());
 }
 
 TEST(CaptureFiles, RealCapturesReadAsASecondReadingCountsThem) {
