@@ -243,6 +243,12 @@ def rules():
     _, offs = key_ons(writes)
     check(offs == [(560, 0)], "sustain: key-off when the pedal lifts (560), got %s" % offs)
 
+    # A chord: releasing one key leaves the other sounding.
+    out, _ = converted("chord", song([[(0, on(60)), (0, on(64)), (480, off(60)), (960, off(64)),
+                                       (1200, end())]]))
+    _, offs = key_ons(imf_writes(out)[0])
+    check([t for t, _ in offs] == [280, 560], "chord: key-offs at 280 and 560, got %s" % offs)
+
     # Resetting the controllers lifts the pedal: the held note ends there (beat 1.5: tick 420).
     out, _ = converted("reset_pedal", song([[(0, cc(64, 127)), (0, on(60)), (480, off(60)),
                                              (720, cc(121, 0)), (1200, end())]]))

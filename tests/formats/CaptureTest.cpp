@@ -150,10 +150,13 @@ TEST(CaptureReaders, VgmWaitsChipsSkippedCommandsAndRefusals) {
     // Set-up zeros to another chip of the family go with it; the music's chip stays.
     EXPECT_EQ(WritesOf(Vgm({0x5E, 0x20, 0x00, 0x5A, 0x20, 0x01})),
               (std::vector<Write>{{0, 0x20, 1}}));
-    // Other chips' commands of each length are stepped over: 2, 3, 4 and 5 bytes.
+    // Other chips' commands of each length are stepped over: 2 to 6, 11 and 12 bytes.
     // clang-format off
     const Bytes others = {0x30, 1, 0x40, 1, 0x4F, 1, 0x52, 1, 2, 0x55, 1, 2, 0xA0, 1, 2,
                           0xB4, 1, 2, 0xC0, 1, 2, 3, 0xE0, 1, 2, 3, 4, 0x94, 1,
+                          0x90, 1, 2, 3, 4, 0x91, 1, 2, 3, 4, 0x95, 1, 2, 3, 4,
+                          0x92, 1, 2, 3, 4, 5, 0x93, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10,
+                          0x68, 0x66, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10,
                           0x5A, 0x20, 0x01};
     // clang-format on
     EXPECT_EQ(WritesOf(Vgm(others)), (std::vector<Write>{{0, 0x20, 1}}));
@@ -215,6 +218,16 @@ TEST(CaptureWriters, ImfThroughVgmAndDroGivesBackEveryWriteAtItsTick) {
     EXPECT_EQ(atEnd.loopWrite, song.writes.size());
     EXPECT_EQ(atEnd.loopTime, std::int64_t{70400} * 44100 / 560);
     EXPECT_EQ(CaptureTicks(atEnd, 560).loopWrite, song.writes.size());
+
+    // At the sample rate a tick is one sample: the shortest wait there is.
+    TickedWrites fast;
+    fast.writes = {{0, 0x20, 0x01}, {1, 0x20, 0x02}, {3, 0x20, 0x03}};
+    fast.length = 4;
+    const Capture samples = Read(VgmBytes(fast, 44100, ""));
+    ASSERT_EQ(samples.writes.size(), 3u);
+    EXPECT_EQ(samples.writes[1].time, 1);
+    EXPECT_EQ(samples.writes[2].time, 3);
+    EXPECT_EQ(samples.length, 4);
 }
 
 TEST(CaptureFiles, RealCapturesReadAsASecondReadingCountsThem) {
