@@ -147,8 +147,8 @@ TEST(UnheardWrites, OperatorsAtRest) {
 }
 
 TEST(UnheardWrites, OperatorsAtRestOnEveryChannel) {
-    // The operators of channels 3 to 8 lie past the gaps in the register numbers: a modulator's
-    // level at rest, and the write back to it, go on each.
+    // The operators of channels 3 to 8 lie past the gaps in the register numbers: each
+    // operator's level at rest, and the write back to it, go on every channel.
     for (int channel = 0; channel < 9; ++channel) {
         SCOPED_TRACE(channel);
         const int slot = channel % 3 + 8 * (channel / 3);
@@ -163,9 +163,11 @@ TEST(UnheardWrites, OperatorsAtRestOnEveryChannel) {
                                      {reg(0xB0 + channel), 0x11, 900},
                                      {reg(0x40 + slot), 0x20, 10},
                                      {reg(0x40 + slot), 0x3F},
+                                     {reg(0x43 + slot), 0x20, 10},
+                                     {reg(0x43 + slot), 0x00},
                                      {reg(0xB0 + channel), 0x31, 100}});
         const std::size_t before = SongWrites(song).size();
-        EXPECT_EQ(SongWrites(Dropped(song)).size(), before - 2);
+        EXPECT_EQ(SongWrites(Dropped(song)).size(), before - 4);
     }
 }
 
