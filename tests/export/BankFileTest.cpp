@@ -127,6 +127,24 @@ TEST(BankFiles, AnIbkHoldsAtMost128TimbresAndWoplAddsSets) {
     EXPECT_EQ(back.melodic.size(), 256u);
     EXPECT_THROW(ReadWopl(std::vector<std::uint8_t>(kWoplMagic.begin(), kWoplMagic.end())),
                  ImfError);
+
+    // Version 2 has the sets' names but no key delays: 62 bytes an instrument.
+    std::vector<std::uint8_t> v2(kWoplMagic.begin(), kWoplMagic.end());
+    v2.insert(v2.end(), {2, 0, 0, 1, 0, 1, 0, 0});
+    auto put = [&](std::string_view name, std::size_t size) {
+        v2.insert(v2.end(), name.begin(), name.end());
+        v2.resize(v2.size() + size - name.size());
+    };
+    put("Tones", 34);
+    put("Drums", 34);
+    for (int i = 0; i < 256; ++i)
+        put("v" + std::to_string(i), 62);
+    InstrumentBank old = ReadWopl(v2);
+    ASSERT_EQ(old.percussionSets.size(), 1u);
+    EXPECT_EQ(old.melodicSets[0].name, "Tones");
+    EXPECT_EQ(old.percussionSets[0].name, "Drums");
+    ASSERT_EQ(old.percussion.size(), 128u);
+    EXPECT_EQ(old.percussion[127].name, "v255");
 }
 
 TEST(BankFiles, EachDrumKeepsItsKindInEachFormat) {
@@ -165,6 +183,14 @@ TEST(BankFiles, EachDrumKeepsItsKindInEachFormat) {
         EXPECT_EQ(wopl.percussion[key].name.substr(0, 2), name);
         EXPECT_EQ(wopl.percussion[key].flags, kinds.at(name).second) << name;
     }
+}
+
+TEST(SongVoicesTest, RhythmModeEndsOnlyTheNotesOfTheDrumChannels) {
+    TImfSong song;
+    testsupport::Feed(song, {{0xA5, 0x44}, {0xB5, 0x32, 50}, {0xBD, 0x20, 50}, {0xB5, 0x12}});
+    const SongVoices voices = ReadSongVoices(song);
+    ASSERT_EQ(voices.notes.size(), 1u);
+    EXPECT_EQ(voices.notes[0].end, 100);
 }
 
 TEST(SongVoicesTest, AHeldNoteFollowsItsChannelsPitchAndTimbre) {

@@ -82,6 +82,10 @@ TEST(MidiReader, SmpteDivisionIgnoresTempo) {
     const MidiSong song = ReadMidi(Midi(0, 0xE728, {track}));
     ASSERT_EQ(song.events.size(), 1u);
     EXPECT_EQ(song.events[0].time * 1000 / song.unitsPerSecond, 480);
+    // 29 stands for 29.97 frames a second.
+    const MidiSong drop = ReadMidi(Midi(0, 0xE31E, {track}));
+    EXPECT_EQ(drop.unitsPerSecond, 900000);
+    EXPECT_EQ(drop.events.at(0).time, 480 * 1001);
 }
 
 TEST(MidiReader, SkipsSysexMetaAndOtherChunks) {
