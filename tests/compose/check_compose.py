@@ -236,6 +236,12 @@ def rules():
           "steal: key-off and key-on of the oldest note's channel at tick 252")
     check(abs(starts(ons)[-1][2] - dmx_pitch(69)) < 0.05, "steal: the new note's pitch")
 
+    # Ten notes at once: a note keyed on in this tick is never taken, so the tenth waits a tick.
+    events = [(0, on(60 + i)) for i in range(10)] + [(960, off(60 + i)) for i in range(10)]
+    out, stdout = converted("chord_of_ten", song([events + [(960, end())]]), "--verbose")
+    check("steal at tick 1: chip channel 0 from MIDI channel 1 key 60 to MIDI channel 1 key 69"
+          in stdout, "ten at once: the tenth takes channel 0 a tick later: %s" % stdout)
+
     # Sustain: the pedal holds the note past its note-off until it lifts.
     out, _ = converted("sustain", song([[(0, cc(64, 127)), (0, on(60)), (480, off(60)),
                                          (960, cc(64, 0)), (1200, end())]]))
