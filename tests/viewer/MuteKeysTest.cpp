@@ -52,6 +52,9 @@ TEST(ViewerPlaybackTest, TheTickHeardFollowsTheSongsOwnRate) {
     // Even one tick a second, the slowest rate a song can have, is the song's own.
     ViewerPlayback playback({{0, 0xA0, 0x44}, {20, 0xA0, 0x45}}, 1, 20);
     ASSERT_TRUE(playback.Start(5));
+    EXPECT_EQ(playback.HeardTick(), 5); // the start tick is heard as itself
+    scripted->playedSamples = 1;        // and any later sample of it as the next
+    EXPECT_EQ(playback.HeardTick(), 6);
     scripted->playedSamples = Opl2Chip::kSampleRate; // one second heard
     EXPECT_EQ(playback.HeardTick(), 6);
 }
