@@ -66,6 +66,13 @@ TEST(UnheardWrites, OnePassRules) {
     EXPECT_EQ(RenderSong(song, kRate), before);
     EXPECT_EQ(DropInaudibleWrites(song, {}).Total(), 0) << "nothing more falls away";
 
+    // Set back across its key-on, then set again: each write is dropped once, and counted once.
+    TImfSong back;
+    Feed(back, {{0x20, 0x01}, {0xB0, 0x31}, {0x20, 0x02}, {0x20, 0x01}, {0x20, 0x03}});
+    counts = DropInaudibleWrites(back, {});
+    EXPECT_EQ(counts.overwritten, 1);
+    EXPECT_EQ(counts.repeated, 1);
+
     EXPECT_EQ(DropInaudibleWrites(timers, {true}).timers, 0);
     EXPECT_TRUE(Holds(timers, {0, 0x02, 0x10}));
     EXPECT_TRUE(Holds(timers, {0, 0x04, 0x80}));
