@@ -218,6 +218,11 @@ TEST(CaptureWriters, ImfThroughVgmAndDroGivesBackEveryWriteAtItsTick) {
     EXPECT_EQ(atEnd.loopWrite, song.writes.size());
     EXPECT_EQ(atEnd.loopTime, std::int64_t{70400} * 44100 / 560);
     EXPECT_EQ(CaptureTicks(atEnd, 560).loopWrite, song.writes.size());
+    song.loopTime = 0; // a loop at the very start
+    song.loopWrite = 0;
+    const Capture atStart = Read(VgmBytes(song, 560, ""));
+    EXPECT_EQ(atStart.loopWrite, 0u);
+    EXPECT_EQ(atStart.loopTime, 0);
 
     // At the sample rate a tick is one sample: the shortest wait there is.
     TickedWrites fast;

@@ -73,6 +73,15 @@ TEST(UnheardWrites, OnePassRules) {
     EXPECT_EQ(counts.overwritten, 1);
     EXPECT_EQ(counts.repeated, 1);
 
+    // A loop at tick 0, after its first write: the second time round starts from other values.
+    TickedWrites looped;
+    looped.writes = {{0, 0x20, 0x01}, {0, 0x40, 0x10}, {5, 0x20, 0x01}};
+    looped.length = 10;
+    looped.loopTime = 0;
+    looped.loopWrite = 1;
+    DropUnheardWrites(looped, {}, kRate, false);
+    EXPECT_EQ(looped.writes.size(), 3u);
+
     EXPECT_EQ(DropInaudibleWrites(timers, {true}).timers, 0);
     EXPECT_TRUE(Holds(timers, {0, 0x02, 0x10}));
     EXPECT_TRUE(Holds(timers, {0, 0x04, 0x80}));
