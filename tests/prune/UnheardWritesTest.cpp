@@ -92,9 +92,7 @@ namespace {
 // without a key, then writes to its carrier.
 TImfSong ToneThen(int rest, std::initializer_list<testsupport::Write> later) {
     TImfSong song;
-    song.InitRead();
-    for (auto [reg, val] : testsupport::kToneTimbre)
-        song.ProcessCommand(reg, val);
+    testsupport::StartWithToneTimbre(song);
     testsupport::FeedMore(song,
                           {{0x01, 0x20}, {0xA0, 0x44}, {0xB0, 0x31, 100}, {0xB0, 0x11, rest}});
     testsupport::FeedMore(song, later);
@@ -144,9 +142,7 @@ TEST(UnheardWrites, OperatorsAtRest) {
     // A carrier sustained at 42 dB (SL 14) and a total level of 24 dB, lowered by 3 dB: still
     // above the silence at 72 dB, so the change is heard.
     TImfSong faint;
-    faint.InitRead();
-    for (auto [reg, val] : testsupport::kToneTimbre)
-        faint.ProcessCommand(reg, val);
+    testsupport::StartWithToneTimbre(faint);
     testsupport::FeedMore(faint, {{0x43, 0x20},
                                   {0x63, 0xFF},
                                   {0x83, 0xE7},
@@ -170,9 +166,7 @@ TEST(UnheardWrites, OperatorsAtRestOnEveryChannel) {
         const int slot = channel % 3 + 8 * (channel / 3);
         auto reg = [](int number) { return static_cast<std::uint8_t>(number); };
         TImfSong song;
-        song.InitRead();
-        for (auto [number, val] : testsupport::kToneTimbre)
-            song.ProcessCommand(reg(number + slot), val);
+        testsupport::StartWithToneTimbre(song, slot);
         testsupport::FeedMore(song, {{0x01, 0x20},
                                      {reg(0xA0 + channel), 0x44},
                                      {reg(0xB0 + channel), 0x31, 100},
@@ -210,9 +204,7 @@ TEST(UnheardWrites, KeyOnsKeepWhatTheyMayRead) {
     // the key-on's own write, DOSBox's the waveform: a write replaced in its tick stays when a
     // key-on of its channel comes between, or is the write that replaces it.
     TImfSong song;
-    song.InitRead();
-    for (auto [reg, val] : testsupport::kToneTimbre)
-        song.ProcessCommand(reg, val);
+    testsupport::StartWithToneTimbre(song);
     testsupport::FeedMore(song, {{0x01, 0x20, 1},
                                  {0x20, 0x31}, // key-scale rate: the block sets the rates
                                  {0xA0, 0x44},

@@ -31,6 +31,14 @@ inline void Feed(TImfSong& song, std::initializer_list<Write> writes) {
     }
 }
 
+// Starts the song (InitRead) with kToneTimbre on the operators of the channel whose modulator
+// is at slot offset `slot` (0 for channel 0).
+inline void StartWithToneTimbre(TImfSong& song, int slot = 0) {
+    song.InitRead();
+    for (auto [reg, val] : kToneTimbre)
+        song.ProcessCommand(static_cast<std::uint8_t>(reg + slot), val);
+}
+
 // Continues an already started song.
 inline void FeedMore(TImfSong& song, std::initializer_list<Write> writes) {
     for (const Write& w : writes) {

@@ -25,9 +25,7 @@ TEST(MuteKeys, DigitsMuteTheirRowsWhileTheSongPlays) {
     ScriptedScreen scripted;
     ScriptedSurface& screen = *scripted;
     TImfSong song; // one note on channel 0 from tick 0 to tick 5600
-    song.InitRead();
-    for (auto [reg, val] : testsupport::kToneTimbre)
-        song.ProcessCommand(reg, val);
+    testsupport::StartWithToneTimbre(song);
     testsupport::FeedMore(song, {{0xA0, 0x44}, {0xB0, 0x32, 5600}, {0xB0, 0x12}});
     std::int32_t length = 0;
     TNoteRows rows = VoiceRows(song, length);
