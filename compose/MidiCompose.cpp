@@ -4,6 +4,7 @@
 #include "ImfError.h"
 #include "LevelCurve.h"
 #include "OplPitch.h"
+#include "RegisterMap.h"
 
 #include <climits>
 #include <string>
@@ -396,7 +397,7 @@ private:
     const InstrumentBank& bank_;
     ComposeReport& report_;
     const int first_;
-    std::array<int, 256> regs_{};
+    PerRegister<int> regs_{};
     std::array<Voice, kChannels> voices_{};
     std::array<MidiChannelState, 16> channels_{};
     TickedWrites out_;

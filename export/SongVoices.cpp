@@ -143,7 +143,7 @@ private:
         changed_.fill(false);
     }
 
-    std::array<std::uint8_t, 256> regs_{};
+    PerRegister<std::uint8_t> regs_{};
     bool rhythm_ = false;
     std::int32_t tick_ = 0;
     std::array<int, kVoiceCount> open_{};   // index of the sounding note, or -1

@@ -110,7 +110,7 @@ bool LooksLikeSong(const ArchiveChunk& chunk) {
         return false;
     for (std::size_t at = 2; at < length + 2; at += 4) {
         std::uint8_t reg = chunk.bytes[at];
-        if (reg != 0 && GetRegChannel(reg, 0) == -2)
+        if (reg != 0 && !IsChipRegister(reg))
             return false;
     }
     return true;

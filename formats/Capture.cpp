@@ -68,7 +68,7 @@ TickedWrites CaptureTicks(const Capture& capture, int rate) {
         const CaptureWrite& write = capture.writes[at];
         if (at == capture.loopWrite)
             song.loopWrite = song.writes.size();
-        if (GetRegChannel(write.reg, 0) != -2)
+        if (IsChipRegister(write.reg))
             song.writes.push_back({tick(write.time), write.reg, write.val});
         else
             ++(write.reg == 0 ? song.registerZero : song.absent);

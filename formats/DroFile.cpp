@@ -4,6 +4,7 @@
 #include "ByteWriter.h"
 #include "ImfError.h"
 #include "Magic.h"
+#include "RegisterMap.h"
 
 #include <algorithm>
 #include <array>
@@ -210,7 +211,7 @@ Capture ReadDro(std::span<const std::uint8_t> bytes) {
 
 std::vector<std::uint8_t> DroBytes(const TickedWrites& song, int rate) {
     // The code map holds the registers in the order of their first use.
-    std::array<int, 256> code;
+    PerRegister<int> code;
     code.fill(-1);
     std::vector<std::uint8_t> map;
     for (const TimedWrite& write : song.writes) {

@@ -3,6 +3,7 @@
 
 #include "Instruction.h"
 #include "Note.h"
+#include "RegisterMap.h"
 #include "Timbre.h"
 
 #include <array>
@@ -18,12 +19,12 @@ public:
     std::array<TInstructionList, 10> channels;
     std::array<NoteRef, 9> activenotes;
     std::array<NoteRef, 5> rhythmnotes;
-    std::int32_t globaltime = 0;   // ticks: the sum of all delays since InitRead
-    std::int32_t globalindex = 0;  // number of ProcessCommand calls since InitRead
+    std::int32_t globaltime = 0;  // ticks: the sum of all delays since InitRead
+    std::int32_t globalindex = 0; // number of ProcessCommand calls since InitRead
     std::int32_t rhythmMode = 0;
-    std::array<std::uint16_t, 256> regs{};  // last value per register, 256 = not written
-    std::uint8_t oldrh = 0;        // the last value written to 0xBD
-    TNoteList notes;               // every note in the order in which the notes started
+    PerRegister<std::uint16_t> regs{}; // last value per register, 256 = not written
+    std::uint8_t oldrh = 0;            // the last value written to 0xBD
+    TNoteList notes;                   // every note in the order in which the notes started
 
     int InitRead();
 
@@ -59,8 +60,8 @@ private:
     // a long list for each of 39 registers would make a song that switches often take minutes.
     // Reset by InitRead; only the readers append to the lists between InitRead and the end of
     // a load.
-    std::array<InstructionRef, 256> lastGlobalWrite_;
-    std::array<InstructionRef, 256> lastChannelWrite_;
+    PerRegister<InstructionRef> lastGlobalWrite_;
+    PerRegister<InstructionRef> lastChannelWrite_;
 
     // Adds a write classified as chip-wide to the extras of the percussion notes it concerns.
     void RoutePercussionWrite(std::uint8_t reg, const InstructionRef& instruction);

@@ -51,6 +51,10 @@ int GetRegChannel(std::uint8_t reg, int rhythm) {
     }
 }
 
+bool IsChipRegister(std::uint8_t reg) {
+    return GetRegChannel(reg, 0) != -2;
+}
+
 int GetRegOperator(std::uint8_t reg) {
     return IsOperatorFamily(reg) ? kSlotOperator[reg & 0x1F] : 0;
 }

@@ -72,7 +72,7 @@ int TImfSong::ProcessRhythmKeyOnBit(std::uint8_t val, int slot) {
 
 int TImfSong::FixRhythmTimbres() {
     // The list that takes over the registers of channels 6..8 must end with their current values.
-    for (int r = 0; r < 256; ++r) {
+    for (int r = 0; r < kRegisterCount; ++r) {
         auto reg = static_cast<std::uint8_t>(r);
         if (regs[r] >= TTimbre::kUndefined || GetRegChannel(reg, 1) == GetRegChannel(reg, 0))
             continue;

@@ -33,7 +33,7 @@ public:
         return 0;
     }
     int ProcessCommand(std::uint8_t reg, std::uint8_t val) {
-        if (GetRegChannel(reg, 0) != -2)
+        if (IsChipRegister(reg))
             song_.writes.push_back({song_.length, reg, val});
         else
             ++(reg == 0 ? song_.registerZero : song_.absent);

@@ -19,16 +19,16 @@ bool IsKeyReg(int reg) {
 
 // What the chip makes of each register number.
 struct RegisterTable {
-    std::array<std::uint8_t, 256> bits{}; // the bits the chip has
-    std::array<std::int8_t, 256> owner{}; // the channel whose key-on reads it; kAllChannels
-    std::array<bool, 256> reaches{};      // whether the register exists (0x00 does not)
+    PerRegister<std::uint8_t> bits{}; // the bits the chip has
+    PerRegister<std::int8_t> owner{}; // the channel whose key-on reads it; kAllChannels
+    PerRegister<bool> reaches{};      // whether the register exists (0x00 does not)
 
     RegisterTable() {
         constexpr int kSlotChannel[22] = {0, 1, 2, 0,  1,  2, -1, -1, 3, 4, 5,
                                           3, 4, 5, -1, -1, 6, 7,  8,  6, 7, 8};
-        for (int reg = 0; reg < 256; ++reg) {
+        for (int reg = 0; reg < kRegisterCount; ++reg) {
             const auto r = static_cast<std::uint8_t>(reg);
-            reaches[r] = GetRegChannel(r, 0) != -2;
+            reaches[r] = IsChipRegister(r);
             bits[r] = 0xFF;
             const int family = reg & 0xE0, offset = reg & 0x1F;
             const int slotChannel = offset < 22 ? kSlotChannel[offset] : -1;
@@ -66,8 +66,8 @@ struct Pending {
 
 // The pass's memory of the chip, forgotten at a loop point.
 struct ChipMemory {
-    std::array<std::uint16_t, 256> image, raw; // the kept writes' values: in the chip, as written
-    std::array<Pending, 256> pending{};
+    PerRegister<std::uint16_t> image, raw; // the kept writes' values: in the chip, as written
+    PerRegister<Pending> pending{};
     std::array<std::uint32_t, kAllChannels + 1>
         keyEvents{}; // key events per channel; the last: any
 

@@ -1,6 +1,7 @@
 #include "SilentOperators.h"
 
 #include "Opl2Chip.h"
+#include "RegisterMap.h"
 #include "SongRender.h"
 
 #include <algorithm>
@@ -98,7 +99,7 @@ public:
     }
 
     std::vector<bool> Finish() {
-        for (int reg = 0; reg < 256; ++reg)
+        for (int reg = 0; reg < kRegisterCount; ++reg)
             Close(static_cast<std::uint8_t>(reg));
         return std::move(silent_);
     }
@@ -137,9 +138,9 @@ private:
     }
 
     std::vector<bool> silent_;
-    std::array<Watch, 256> watches_{};
-    std::array<std::uint8_t, 256> held_{}; // as the replay wrote them
-    std::array<std::uint8_t, 256> kept_{}; // in force once the flagged writes are gone
+    PerRegister<Watch> watches_{};
+    PerRegister<std::uint8_t> held_{}; // as the replay wrote them
+    PerRegister<std::uint8_t> kept_{}; // in force once the flagged writes are gone
     std::array<int, Opl2Chip::kOperators> watching_{};
 };
 } // namespace

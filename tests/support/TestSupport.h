@@ -1,4 +1,5 @@
-// Helpers shared by the tests: corpus files, temporary folders, file bytes, raised messages.
+// Helpers shared by the tests: corpus files, temporary folders, file bytes, raised messages,
+// committed logs.
 #pragma once
 
 #include "ImfError.h"
@@ -7,10 +8,12 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -75,6 +78,30 @@ inline std::string MessageOf(const std::function<void()>& action) {
         return error.Message();
     }
     return "(nothing raised)";
+}
+
+// Compares `text` with the log committed at `relative` under the source folder; with
+// IMF_UPDATE_GOLDEN set, writes the log instead. Returns the first differing line, or "".
+inline std::string DifferenceFromLog(const std::string& text, const std::string& relative) {
+    const std::filesystem::path path = std::filesystem::path(IMF_SOURCE_DIR) / relative;
+    if (std::getenv("IMF_UPDATE_GOLDEN") != nullptr) {
+        WriteBytes(path, std::vector<std::uint8_t>(text.begin(), text.end()));
+        return "";
+    }
+    const std::vector<std::uint8_t> bytes = ReadBytes(path);
+    std::istringstream logged(std::string(bytes.begin(), bytes.end())), made(text);
+    std::string a, b;
+    for (int line = 1;; ++line) {
+        const bool moreLogged = static_cast<bool>(std::getline(logged, a));
+        const bool moreMade = static_cast<bool>(std::getline(made, b));
+        if (!moreLogged && !moreMade)
+            return "";
+        if (moreLogged != moreMade || a != b)
+            return relative + " line " + std::to_string(line) +
+                   "\n  logged: " + (moreLogged ? a : "(end)") +
+                   "\n  made:   " + (moreMade ? b : "(end)") +
+                   "\n(IMF_UPDATE_GOLDEN=1 rewrites the log)";
+    }
 }
 
 } // namespace testsupport
