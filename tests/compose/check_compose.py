@@ -92,6 +92,16 @@ def key_ons(writes):
     return ons, offs
 
 
+def pitch_at(writes, channel, tick):
+    """The pitch in semitones that a channel's frequency registers hold after a tick's writes."""
+    regs = {}
+    for at, reg, val in writes:
+        if at <= tick:
+            regs[reg] = val
+    b0 = regs.get(0xB0 + channel, 0)
+    return semitones(hertz(regs.get(0xA0 + channel, 0) | (b0 & 3) << 8, b0 >> 2 & 7))
+
+
 def starts(ons):
     return [on for on in ons if len(on) == 3]
 
@@ -222,6 +232,37 @@ def rules():
     check(retunes and abs(retunes[0][3] - (dmx_pitch(48) + 12 * 8191 / 8192)) < 0.05,
           "bend range: a full bend after the reset is an octave up, got %s" % ons)
 
+    # A non-registered parameter selected after RPN 0 takes the data entry away from the bend
+    # range (still two semitones); RPN 0 with a data entry of 1 and 50 cents sets one and a half.
+    for name, select, entry, semis in (("nrpn", [cc(101, 0), cc(100, 0), cc(99, 0), cc(98, 0)],
+                                        [cc(6, 12)], 2),
+                                       ("rpn_cents", [cc(101, 0), cc(100, 0)],
+                                        [cc(6, 1), cc(38, 50)], 1.5)):
+        out, _ = converted(name, song([[(0, m) for m in select + entry] + [
+            (0, on(48)), (240, mido.Message("pitchwheel", pitch=8191)), (240, off(48)),
+            (480, end())]]))
+        bent = pitch_at(imf_writes(out)[0], 0, 140)
+        check(abs(bent - (dmx_pitch(48) + semis * 8191 / 8192)) < 0.01,
+              "%s: a full bend goes %s semitones up, got %.3f" % (name, semis, bent))
+
+    # All notes off ends the keys held on its own MIDI channel only (beat 0.5: tick 140).
+    out, _ = converted("all_notes_off", song([[(0, on(60)), (0, on(64, channel=1)),
+                                               (240, cc(123, 0)), (480, off(60)),
+                                               (480, off(64, channel=1)), (960, end())]]))
+    _, offs = key_ons(imf_writes(out)[0])
+    check([t for t, _ in offs] == [140, 280], "all notes off: key-offs at 140 and 280, got %s"
+          % offs)
+
+    # Expression scales like volume: a held note at velocity 127 is re-levelled at half
+    # expression, by 40 log10(127/64) dB in steps of 0.75 dB.
+    out, _ = converted("expression", song([[(0, on(60, 127)), (240, cc(11, 64)), (480, off(60)),
+                                            (960, end())]]))
+    carrier = [(t, v) for t, r, v in imf_writes(out)[0] if r == 0x43]
+    steps = lambda value: round(40 * math.log10(127 / value) / 0.75)
+    check(carrier == [(0, 0x80 | steps(100)), (140, 0x80 | (steps(100) + steps(64)))],
+          "expression: carrier %s, expected steps %d then %d more" % (carrier, steps(100),
+                                                                    steps(64)))
+
     # A steal: ten notes held, one every 10 ticks of 480; the tenth takes the oldest note's
     # channel.
     events = [(i * 48, on(60 + i)) for i in range(10)] + [(960, off(60 + i)) for i in range(10)]
@@ -241,6 +282,15 @@ def rules():
     out, stdout = converted("chord_of_ten", song([events + [(960, end())]]), "--verbose")
     check("steal at tick 1: chip channel 0 from MIDI channel 1 key 60 to MIDI channel 1 key 69"
           in stdout, "ten at once: the tenth takes channel 0 a tick later: %s" % stdout)
+
+    # The waiting tenth note starts even when nothing follows it but the end; released in its
+    # own tick, it never starts and steals nothing.
+    events = [(0, on(60 + i)) for i in range(10)]
+    _, stdout = converted("chord_at_end", song([events + [(960, end())]]), "--verbose")
+    check("steal at tick 1: chip channel 0 from MIDI channel 1 key 60 to MIDI channel 1 key 69"
+          in stdout, "ten at the end: the tenth still starts a tick later: %s" % stdout)
+    _, stdout = converted("chord_cut", song([events + [(0, off(69)), (960, end())]]))
+    check("9 started, 0 steals" in stdout, "ten, the tenth released at once: %s" % stdout)
 
     # Sustain: the pedal holds the note past its note-off until it lifts.
     out, _ = converted("sustain", song([[(0, cc(64, 127)), (0, on(60)), (480, off(60)),
