@@ -94,13 +94,25 @@ TEST(CaptureReaders, DroVersion1CodesEscapesChipsAndTheUnescapedRegisterDump) {
     cut.pop_back();
     EXPECT_EQ(ErrorOf(cut), "Error reading from stream");
     EXPECT_EQ(ErrorOf(Cat(Text("DBRAWOPL"), U32(0x10000))), "Error reading from stream");
+    // Neither reading matches the header's length: the literal one, with a warning.
+    Capture neither = Read(DroV1(7, {0x00, 0x02, 0xB0, 0x31}));
+    EXPECT_EQ(neither.writes.size(), 1u);
+    EXPECT_EQ(neither.warnings, (std::vector<std::string>{"warning: the waits of the DRO file add "
+                                                          "up to 3 ms, its header says 7 ms"}));
+    EXPECT_EQ(neither.notes, (std::vector<std::string>{"DRO version 1 read literally; the waits of "
+                                                       "the DRO file add up to 3 ms, its header "
+                                                       "says 7 ms"}));
+    EXPECT_EQ(ErrorOf(Cat(Text("DBRAWOPL"), U32(0x10003))),
+              "ERROR: DRO version 3.1 is not supported");
 }
 
 TEST(CaptureReaders, DroVersion2DelaysChipBitCodeMapAndTags) {
     // Map {0x20, 0xB0}; short delay code 2 waits v+1 ms, long code 3 waits (v+1)*256 ms.
     Bytes pairs = {0x00, 0x01, 0x02, 0x04, 0x01, 0x31, 0x03, 0x01, 0x01, 0x11};
     Bytes tags = Cat({0xFF, 0xFF, 0x1A}, Cat(Text("Song"), Cat({0, 0x1B}, Text("Me"))));
+    tags = Cat(tags, Cat({0, 0x1C}, Text("About")));
     Capture song = Read(Cat(DroV2(pairs), tags));
+    EXPECT_EQ(song.description, "About");
     EXPECT_EQ(WritesOf(DroV2(pairs)),
               (std::vector<Write>{{0, 0x20, 1}, {5, 0xB0, 0x31}, {517, 0xB0, 0x11}}));
     EXPECT_EQ(std::tie(song.title, song.author), std::tie("Song", "Me"));
@@ -109,6 +121,9 @@ TEST(CaptureReaders, DroVersion2DelaysChipBitCodeMapAndTags) {
     EXPECT_EQ(ErrorOf(DroV2({0x05, 0x00})),
               "ERROR: DRO register index 5 outside its code map of 2");
     EXPECT_EQ(ErrorOf(DroV2(pairs, 1)), "ERROR: DRO format 0 or compression 1 is not supported");
+    Bytes wide = DroV2(pairs);
+    wide[25] = 129; // seven bits of index reach 128 registers
+    EXPECT_EQ(ErrorOf(wide), "ERROR: DRO code map of 129 entries");
     Bytes cut = DroV2(pairs);
     cut.pop_back();
     EXPECT_EQ(ErrorOf(cut), "Error reading from stream");

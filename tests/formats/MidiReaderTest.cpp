@@ -123,6 +123,29 @@ TEST(MidiReader, MalformedFilesSayWhatAndWhere) {
     EXPECT_EQ(ErrorOf(Midi(0, 96, {{0x00, 0xF4, 0x00}})),
               "ERROR: MIDI status byte 244 that a file cannot hold at offset 23");
     EXPECT_FALSE(IsMidi(Bytes{'M', 'T', 'h'}));
+    Bytes shortHeader = good;
+    shortHeader[7] = 5;
+    EXPECT_EQ(ErrorOf(shortHeader), "ERROR: MIDI header of 5 bytes (at least 6) at offset 4");
+    EXPECT_EQ(ErrorOf(Midi(3, 96, {kEnd})), "ERROR: MIDI format 3 is not supported at offset 8");
+    EXPECT_EQ(ErrorOf(Midi(0, 96, {{0x00, 0xFF, 0x03, 0x05, 'a', 'b'}})),
+              "ERROR: MIDI track cut short at offset 28");
+    // 4097 waits of the longest delta, 2^28 - 1 ticks each, pass 2^40 ticks.
+    Bytes endless;
+    for (int i = 0; i < 4097; ++i)
+        endless.insert(endless.end(), {0xFF, 0xFF, 0xFF, 0x7F, 0xFF, 0x01, 0x00});
+    EXPECT_EQ(ErrorOf(Midi(0, 96, {endless})), "ERROR: MIDI song too long at offset 28698");
+}
+
+TEST(MidiReader, TempoChangesOfSeveralTracksApplyInTickOrder) {
+    // Track 0 halves the quarter note at tick 192, track 1 doubles it at tick 96; a note of
+    // track 0 at tick 288 comes after 0.5 s, 96 ticks at 1 s and 96 ticks at 0.25 s: 1.75 s.
+    const Bytes first = {0x81, 0x40, 0xFF, 0x51, 0x03, 0x03, 0xD0, 0x90,
+                         0x60, 0x90, 60,   100,  0x00, 0xFF, 0x2F, 0x00};
+    const Bytes second = {0x60, 0xFF, 0x51, 0x03, 0x0F, 0x42, 0x40, 0x00, 0xFF, 0x2F, 0x00};
+    const MidiSong song = ReadMidi(Midi(1, 96, {first, second}));
+    EXPECT_EQ(song.tempoChanges, 2);
+    ASSERT_EQ(song.events.size(), 1u);
+    EXPECT_EQ(song.events[0].time, song.unitsPerSecond * 7 / 4);
 }
 
 TEST(Op2Bank, TheShippedBankHasEveryProgramAndItsDrums) {
