@@ -376,6 +376,44 @@ session() {
     done
     run ls cut.imf format2.imf long.imf bare.imf orphan.imf
 
+    section "command lines out of the ordinary"
+    run imftool --help
+    usage imftool optimize two.imf --depth x
+    usage imftool optimize two.imf --frobnicate
+    cp two.imf ./-dash.imf
+    run imftool info -- -dash.imf
+    usage imftool volume two.imf v.imf 3 --channel 10
+    usage imftool render two.imf
+    usage imftool compare note.imf other.imf --top -1
+    run imftool compare note.imf two.imf
+    # Every drum at once, on operators that sound.
+    local kit=(00 00 00 00) value
+    for base in 3 5 7 9; do # multiple 1, full level, fastest attack, release 7
+        case $base in 3) value=01 ;; 5) value=00 ;; 7) value=f0 ;; 9) value=07 ;; esac
+        for slot in 0 1 2 3 4 5; do kit+=("$base$slot" "$value" 00 00); done
+    done
+    kit+=(a6 44 00 00 b6 09 00 00 a7 44 00 00 b7 09 00 00 a8 44 00 00 b8 09 00 00 bd 3f 10 00 bd 20 00 00)
+    bytes kit.imf "${kit[@]}"
+    run imftool render kit.imf kit.wav
+    run imftool render kit.imf solo_bd.wav --solo bd
+    run imftool render kit.imf solo_snare.wav --solo snare
+    run imftool render kit.imf mute_bd.wav --mute bassdrum,hh,tomtom,cy
+    run sh -c 'cmp -s kit.wav solo_bd.wav; echo "solo bd = whole song: $?"'
+    run sh -c 'cmp -s solo_bd.wav solo_snare.wav; echo "solo bd = solo snare: $?"'
+    run sh -c 'cmp -s solo_snare.wav mute_bd.wav; echo "solo snare = bd muted: $?"'
+    run imftool optimize batch two.imf
+    usage imftool archive replace -o new -- AUDIOHED.WL1 AUDIOT.WL1 -1 songs/CORNER.imf
+    mkdir h d twin
+    cp AUDIOHED.WL1 h/AUDIO.WL1
+    cp AUDIOT.WL1 d/AUDIO.WL1
+    run imftool archive replace h/AUDIO.WL1 d/AUDIO.WL1 4 songs/CORNER.imf -o twin
+    run ls twin
+    printf 'Lead\r\nBass' >names.txt
+    run imftool instruments two.imf named.wopl --names names.txt
+    run sh -c 'imftool info named.wopl | grep "^  "'
+    run imftool instruments kit.imf drums.wopl
+    run sh -c 'imftool info drums.wopl | grep "^  "'
+
     section "the demo song"
     cp "$source_dir/demo/demo.imf" shipped.imf
     run make_demo demo.imf
