@@ -413,6 +413,14 @@ session() {
     run sh -c 'imftool info named.wopl | grep "^  "'
     run imftool instruments kit.imf drums.wopl
     run sh -c 'imftool info drums.wopl | grep "^  "'
+    # A second bass drum timbre takes the first free note that no drum is known by.
+    kit+=(30 02 00 00 bd 30 10 00 bd 20 00 00)
+    bytes kit2.imf "${kit[@]}"
+    run imftool instruments kit2.imf drums2.wopl
+    run sh -c 'imftool info drums2.wopl | grep "^  "'
+    # The split without grouping.
+    run imftool optimize two.imf -o ungrouped.imf --no-grouping --force
+    hex ungrouped.imf
 
     section "the demo song"
     cp "$source_dir/demo/demo.imf" shipped.imf

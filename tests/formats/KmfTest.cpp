@@ -166,3 +166,14 @@ TEST(KmfWriter, KmfBuildingStopsOnceTheDataCannotFit) {
         EXPECT_EQ(error.Message(), "ERROR: KMF data too large: 78436 bytes");
     }
 }
+
+TEST(KmfRate, TheRateOfAFileIsItsKmfRateFieldOrZero) {
+    TempDir dir;
+    WriteBytes(dir / "a.kmf", Kmf(0, {}));
+    WriteBytes(dir / "b.imf", {0x00, 0x00, 0x00, 0x00, 0xB0, 0x31, 0x00, 0x00});
+    WriteBytes(dir / "c.kmf", Bytes(kHeader560.begin(), kHeader560.end() - 1));
+    EXPECT_EQ(GetKMFRate((dir / "a.kmf").string()), 560);
+    EXPECT_EQ(GetKMFRate((dir / "b.imf").string()), 0);
+    EXPECT_EQ(GetKMFRate((dir / "c.kmf").string()), 0);
+    EXPECT_EQ(GetKMFRate((dir / "absent.kmf").string()), 0);
+}
