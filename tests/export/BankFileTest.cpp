@@ -4,6 +4,7 @@
 #include "IbkFile.h"
 #include "ImfError.h"
 #include "InstrumentBank.h"
+#include "MidiFile.h"
 #include "SbiFile.h"
 #include "SongBank.h"
 #include "SongFeed.h"
@@ -212,4 +213,20 @@ TEST(SongVoicesTest, AHeldNoteFollowsItsChannelsPitchAndTimbre) {
     ASSERT_EQ(note.programs.size(), 2u);
     EXPECT_EQ(note.programs[1].time, 60);
     EXPECT_EQ(note.end, 100);
+}
+
+TEST(MidiTempo, ExactTempoWithTheLongestQuarterUpToHalfASecond) {
+    auto tempo = [](int rate) {
+        const MidiTempo chosen = ChooseMidiTempo(rate);
+        return std::to_string(chosen.division) + "/" +
+               std::to_string(chosen.microsecondsPerQuarter);
+    };
+    EXPECT_EQ(tempo(560), "280/500000");
+    EXPECT_EQ(tempo(700), "350/500000");
+    EXPECT_EQ(tempo(1), "1/1000000");
+    EXPECT_EQ(tempo(49716), "24858/500000");
+    EXPECT_EQ(tempo(32767), "32767/1000000");
+    EXPECT_EQ(testsupport::MessageOf([] { ChooseMidiTempo(0); }), "ERROR: invalid tick rate: 0");
+    EXPECT_EQ(testsupport::MessageOf([] { ChooseMidiTempo(32771); }),
+              "ERROR: no exact MIDI tempo for 32771 ticks per second");
 }

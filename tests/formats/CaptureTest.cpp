@@ -160,6 +160,10 @@ TEST(CaptureReaders, VgmWaitsChipsSkippedCommandsAndRefusals) {
     EXPECT_EQ(loop.writes.size(), 2u);
     EXPECT_EQ(loop.loopWrite, 1u);
     EXPECT_EQ(loop.loopTime, 16);
+    // 0x8n plays a sample of another chip, then waits n samples.
+    EXPECT_EQ(WritesOf(Vgm({0x80, 0x5A, 0x20, 0x01, 0x85, 0x5A, 0xB0, 0x31, 0x8F})),
+              (std::vector<Write>{{0, 0x20, 1}, {5, 0xB0, 0x31}}));
+    EXPECT_EQ(Read(Vgm({0x80, 0x5A, 0x20, 0x01, 0x85, 0x5A, 0xB0, 0x31, 0x8F})).length, 20);
     // A command that ends exactly at the end of the file, with no end command after it.
     EXPECT_EQ(WritesOf(Vgm({0x5A, 0x20, 0x01, 0x52, 1, 2})), (std::vector<Write>{{0, 0x20, 1}}));
     // Set-up zeros to another chip of the family go with it; the music's chip stays.
