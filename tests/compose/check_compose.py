@@ -392,13 +392,19 @@ def rules():
         status, _, _ = convert(path(name + ".mid"), path(name + ".imf"), "--rate", "700",
                                "--free-channel0")
         check(status == 0, "size: headerless is written")
-        data = os.path.getsize(path(name + ".imf")) - (4 if start == 0 else 0)
+        headerless = open(path(name + ".imf"), "rb").read()
+        skip = 4 if start == 0 else 0
+        data = len(headerless) - skip
+        # What fits: the delays of the whole records within the word's 65535 bytes.
+        fits = sum(struct.unpack_from("<H", headerless, at + 2)[0]
+                   for at in range(skip, skip + 65532, 4))
         status, stdout, stderr = convert(path(name + ".mid"), path(name + ".wlf"), "--game",
                                          "wolf3d")
         check(status == 255 and stderr.startswith("ERROR: song of %d bytes does not fit the "
                                                   "65535 that a length word counts; its first "
-                                                  % data),
-              "size: refused with the size (%d) and what fits: %d %s" % (data, status, stderr))
+                                                  "%.1f seconds would" % (data, fits / 700)),
+              "size: refused with the size (%d) and what fits (%.1f s): %d %s"
+              % (data, fits / 700, status, stderr))
         check(not os.path.exists(path(name + ".wlf")), "size: nothing written")
 
     # The round trip: convert, then `imftool midi`; every note starts at its time (within one
