@@ -14,6 +14,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -30,10 +31,24 @@ ScriptedFrame Pointer(int x, int y) {
 // The pointer over the first rows and the status line, every key of the viewer once or more,
 // the song played with a row muted, and Escape.
 std::vector<ScriptedFrame> EveryKey() {
-    std::vector<ScriptedFrame> frames = {
-        Pointer(10, 5),    Pointer(60, 35),        Pointer(200, 65),       Pointer(990, 95),
-        Pointer(400, 150), Press(Key::KeypadPlus), Press(Key::KeypadPlus), Hold(Key::Right),
-        Hold(Key::Right),  Hold(Key::Left)};
+    // The pointer over the first rows and the status line, then on and beside the edges of the
+    // second bar of the first row.
+    std::vector<ScriptedFrame> frames;
+    for (auto [x, y] : {std::pair{10, 5},
+                        {60, 35},
+                        {200, 65},
+                        {990, 95},
+                        {400, 150},
+                        {30, 15},
+                        {31, 15},
+                        {55, 24},
+                        {56, 24},
+                        {31, 25},
+                        {31, 14}})
+        frames.push_back(Pointer(x, y));
+    for (ScriptedFrame frame : {Press(Key::KeypadPlus), Press(Key::KeypadPlus), Hold(Key::Right),
+                                Hold(Key::Right), Hold(Key::Left)})
+        frames.push_back(frame);
     for (int key :
          {Key::KeypadMinus, Key::Tab, Key::End, Key::Home, Key::Down, Key::Down, Key::Down, Key::Up,
           Key::F1, Key::KeypadMinus, Key::KeypadMinus, Key::KeypadMultiply, Key::Tab})
