@@ -229,6 +229,10 @@ session() {
     run imftool optimize --mode smallest stray.imf -o stray_out.imf
     run imftool dump stray.imf
     run imftool optimize stray.imf two.imf
+    # A file that fails once its warnings are counted leaves no count to the next one.
+    mkdir strays strays/stray_optimized.imf
+    cp stray.imf two.imf strays/
+    run imftool optimize strays/stray.imf strays/two.imf
 
     section "a song too large for KMF: 20,000 blocks of one write and one tick"
     printf '\x08\x00\x01\x00%.0s' $(seq 20000) >long.imf
