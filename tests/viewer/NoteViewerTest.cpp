@@ -222,6 +222,27 @@ TEST(NoteRows, EachChannelListIsARowWhoseNotesEndAtTheirKeyOff) {
     EXPECT_EQ(length, 10);
 }
 
+TEST(NoteRows, WritesAndKeyOnsWhileANoteSoundsAreItsExtrasAndAStrayKeyOffIsSaid) {
+    // A key-off with no note, a timbre write before the note, a frequency write and a second
+    // key-on while it sounds.
+    const TInstructionList list = {MakeInstruction(0xB0, 0x11, 1), MakeInstruction(0x20, 0x07, 2),
+                                   MakeInstruction(0xB0, 0x31, 3), MakeInstruction(0xA0, 0x55, 4),
+                                   MakeInstruction(0xB0, 0x32, 5), MakeInstruction(0xB0, 0x12, 6)};
+    ScriptedScreen screen;
+    testing::internal::CaptureStdout();
+    std::int32_t maxtime = 0;
+    const TNoteList notes = InstructionsToNotes(list, maxtime);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "unused KeyOff\n");
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_EQ(notes[0]->starttime, 3);
+    EXPECT_EQ(notes[0]->endtime, 6);
+    EXPECT_EQ(notes[0]->startval, 0x31);
+    EXPECT_EQ(notes[0]->endval, 0x12);
+    EXPECT_EQ(notes[0]->timbre.r20, 0x07);
+    EXPECT_EQ(notes[0]->extras, (TInstructionList{list[3], list[4]}));
+    EXPECT_EQ(maxtime, 6);
+}
+
 TEST_F(NoteViewerTest, SpacePlaysWithALineThatTheWindowFollows) {
     TImfSong song; // one note on channel 0 from tick 0 to 5600: ten seconds at 560 a second
     testsupport::Feed(song, {{0xA0, 0x44}, {0xB0, 0x32, 5600}, {0xB0, 0x12}});
