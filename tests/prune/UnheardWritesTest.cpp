@@ -156,6 +156,23 @@ TEST(UnheardWrites, OperatorsAtRest) {
     TImfSong keyed = ToneThen(
         900, {{0x63, 0x10, 10}, {0xB0, 0x31}, {0xB0, 0x11, 10}, {0x63, 0xF0}, {0xB0, 0x31, 100}});
     EXPECT_EQ(SongWrites(Dropped(keyed)), SongWrites(keyed));
+
+    // So does a drum's hit: the bass drum of rhythm mode keys channel 6's operators.
+    TImfSong drum;
+    testsupport::StartWithToneTimbre(drum, 0x10);
+    testsupport::FeedMore(drum, {{0x01, 0x20},
+                                 {0xA6, 0x44},
+                                 {0xB6, 0x09},
+                                 {0xBD, 0x30, 100},
+                                 {0xBD, 0x20, 900},
+                                 {0x73, 0x10, 10},
+                                 {0xBD, 0x30},
+                                 {0xBD, 0x20, 10},
+                                 {0x73, 0xF0},
+                                 {0xBD, 0x30, 100}});
+    const TImfSong drumDropped = Dropped(drum);
+    EXPECT_TRUE(Holds(drumDropped, {1000, 0x73, 0x10}));
+    EXPECT_TRUE(Holds(drumDropped, {1020, 0x73, 0xF0}));
 }
 
 TEST(UnheardWrites, OperatorsAtRestOnEveryChannel) {
