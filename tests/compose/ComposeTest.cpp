@@ -6,11 +6,16 @@
 #include "MidiCompose.h"
 #include "Op2File.h"
 #include "OplPitch.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <set>
+#include <sstream>
+#include <string>
+#include <vector>
 
 namespace {
 double Cents(double a, double b) {
@@ -74,6 +79,34 @@ TEST(GameProfile, TheGamesOfTheTable) {
     EXPECT_EQ(FindGameProfile("keen5")->tickRate, 560);
     EXPECT_EQ(FindGameProfile("doom"), nullptr);
     EXPECT_EQ(GameProfileNames(), "wolf3d, sod, keen4, keen5, keen6, duke2");
+}
+
+TEST(GameProfile, EveryGameAsDocsGamesSaysAndNoOther) {
+    // Rows such as: | `keen4`, `keen5` | Commander Keen 4 to 6 | 560 Hz | yes | left free |
+    const auto bytes =
+        testsupport::ReadBytes(std::filesystem::path(IMF_SOURCE_DIR) / "docs" / "games.md");
+    std::istringstream doc(std::string(bytes.begin(), bytes.end()));
+    std::size_t games = 0;
+    for (std::string line; std::getline(doc, line);) {
+        if (line.rfind("| `", 0) != 0)
+            continue;
+        std::vector<std::string> cells;
+        for (std::size_t at = 1, bar; (bar = line.find('|', at)) != std::string::npos; at = bar + 1)
+            cells.push_back(line.substr(at + 1, bar - at - 2));
+        ASSERT_EQ(cells.size(), 5u) << line;
+        for (std::size_t tick = cells[0].find('`'); tick != std::string::npos;
+             tick = cells[0].find('`', cells[0].find('`', tick + 1) + 1)) {
+            const std::size_t end = cells[0].find('`', tick + 1);
+            const std::string name = cells[0].substr(tick + 1, end - tick - 1);
+            const GameProfile* game = FindGameProfile(name);
+            ASSERT_NE(game, nullptr) << name;
+            EXPECT_EQ(std::to_string(game->tickRate) + " Hz", cells[2]) << name;
+            EXPECT_EQ(game->lengthWord ? "yes" : "no", cells[3]) << name;
+            EXPECT_EQ(game->freeChannel0 ? "left free" : "used", cells[4]) << name;
+            ++games;
+        }
+    }
+    EXPECT_EQ(games, GameProfiles().size());
 }
 
 TEST(MidiCompose, WritesLandOnTheRoundedTickAndLeaveChannelZeroFree) {
