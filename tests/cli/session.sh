@@ -121,6 +121,7 @@ session() {
     hex swapped.imf
     run imftool convert two.imf two.kmf --rate 700
     hex two.kmf
+    run sh -c 'imftool info two.kmf | grep ^format'
     run imftool convert two.kmf back.imf --length-word
     hex back.imf
 
@@ -238,6 +239,10 @@ session() {
     printf '\x08\x00\x01\x00%.0s' $(seq 20000) >long.imf
     run imftool convert long.imf long.kmf
     run ls long.kmf
+    # Nor for a length word: the song is written without one.
+    run imftool convert long.imf long.wlf
+    run od -An -tx1 -N8 long.wlf
+    run stat -c %s long.imf long.wlf
 
     section "instruments, stems and voices"
     local many=(00 00 00 00)
