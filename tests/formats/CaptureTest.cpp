@@ -89,6 +89,9 @@ TEST(CaptureReaders, DroVersion1CodesEscapesChipsAndTheUnescapedRegisterDump) {
     Bytes early = DroV1(0, {0xB0, 0x31, 0xA0, 0x44});
     early.erase(early.begin() + 21, early.begin() + 24);
     EXPECT_EQ(WritesOf(early), (std::vector<Write>{{0, 0xB0, 0x31}, {0, 0xA0, 0x44}}));
+    Bytes shortest = DroV1(0, {0x04, 0xB0, 0x31}); // three bytes of data: 24 in all
+    shortest.erase(shortest.begin() + 21, shortest.begin() + 24);
+    EXPECT_EQ(WritesOf(shortest), (std::vector<Write>{{0, 0xB0, 0x31}}));
     EXPECT_EQ(ErrorOf(DroV1(3, {0x01, 0x20})), "Error reading from stream");
     Bytes cut = DroV1(5, data); // the header claims a byte more than follows
     cut.pop_back();

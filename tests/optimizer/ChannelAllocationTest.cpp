@@ -153,3 +153,38 @@ TEST(TracksToSong, LookAheadChangesTheChoice) {
     EXPECT_EQ(ListSizes(Allocate(tracks, {}, 7, 1).song),
               (std::vector<std::size_t>{0, 0, 0, 0, 0, 0, 0, 0, 16, 18}));
 }
+
+TEST(EarliestTrack, OnATieZeroLengthNotesGoFirstTheLastOfThemFirst) {
+    // At tick 10: a note of length 5, then two notes of length 0; a later note at tick 20.
+    const TTimbre timbre = TimbreFrom(0x10);
+    TTrackList tracks = {NoteTrack(timbre, {{10, 15}}), NoteTrack(timbre, {{10, 10}}),
+                         NoteTrack(timbre, {{10, 10}}), NoteTrack(timbre, {{20, 30}})};
+    for (const TrackRef& track : tracks)
+        ReadyForAllocation(*track);
+    EXPECT_EQ(tracks[0]->GetNoteLength(), 5);
+    EXPECT_EQ(tracks[1]->GetNoteLength(), 0);
+    EXPECT_EQ(FindEarliestTrack(tracks), tracks[2].get());
+    EarliestTrackQueue queue(tracks);
+    EXPECT_EQ(queue.Earliest(), tracks[2].get());
+
+    // Without the notes of length 0, list order decides the tie.
+    tracks[2]->instructions.clear();
+    tracks[1]->instructions.clear();
+    queue.Update(tracks[2].get());
+    queue.Update(tracks[1].get());
+    tracks.push_back(NoteTrack(timbre, {{10, 12}}));
+    ReadyForAllocation(*tracks.back());
+    EXPECT_EQ(FindEarliestTrack(tracks), tracks[0].get());
+    EXPECT_EQ(queue.Earliest(), tracks[0].get());
+
+    // A track whose first write is not a key-on has no note length.
+    auto bare = std::make_shared<TTrack>();
+    bare->AddInstruction(0x20, 0x01, 3);
+    EXPECT_EQ(bare->GetNoteLength(), -1);
+    tracks[3]->instructions.clear();
+    queue.Update(tracks[3].get());
+    tracks[0]->instructions.clear();
+    queue.Update(tracks[0].get());
+    EXPECT_EQ(queue.Earliest(), nullptr);
+    EXPECT_EQ(FindEarliestTrack(TTrackList{tracks[0]}), nullptr);
+}
