@@ -193,11 +193,14 @@ session() {
         run cmp song.wlf "back_$format.wlf"
     done
     run od -An -tx1 -N6 song.kmf
+    hex song.vgm
+    hex song.dro
     run sh -c 'imftool info song.vgz | grep ^format'
     run imftool convert song.kmf song.imf
     run imftool convert missing.imf song.vgm
     run imftool convert song.wlf titled.vgm --title 'Drüms ♪'
     run imftool info titled.vgm
+    hex titled.vgm
     run imftool optimize titled.vgm -o out.dro
     run sh -c 'imftool info out.dro | grep ^format'
 
