@@ -230,3 +230,11 @@ TEST(MidiTempo, ExactTempoWithTheLongestQuarterUpToHalfASecond) {
     EXPECT_EQ(testsupport::MessageOf([] { ChooseMidiTempo(32771); }),
               "ERROR: no exact MIDI tempo for 32771 ticks per second");
 }
+
+TEST(MidiVelocity, TwoStepsOfVelocityPerStepOfAttenuationDownToOne) {
+    EXPECT_EQ(VelocityOfLevel(0), 127);
+    EXPECT_EQ(VelocityOfLevel(10), 107);
+    EXPECT_EQ(VelocityOfLevel(63), 1);
+    EXPECT_EQ(VelocityOfLevel(64), 1);
+    EXPECT_EQ(VelocityOfLevel(-1), 127);
+}
