@@ -196,6 +196,46 @@ TEST(CaptureReaders, VgmWaitsChipsSkippedCommandsAndRefusals) {
     EXPECT_EQ(ErrorOf(Vgm({0x67, 0x66, 0x00, 0xFF, 0, 0, 0})), "Error reading from stream");
 }
 
+TEST(CaptureReaders, VgmTagTextsAndTheTagKeptWhole) {
+    // Eleven UTF-16 texts: title (with characters of two and three UTF-8 bytes and half of a
+    // surrogate pair), its Japanese form, game, its Japanese form, system, its Japanese form,
+    // author, ...
+    const std::vector<std::vector<std::uint16_t>> texts = {
+        {'T', 0xE9, 0x2713, 0xD800, 0xDFFF, 0xE000},
+        {'J'},
+        {'G', 'a', 'm', 'e'},
+        {},
+        {'P', 'C'},
+        {},
+        {'M', 'e'},
+        {},
+        {'2', '0'},
+        {},
+        {}};
+    Bytes strings;
+    for (const auto& text : texts) {
+        for (std::uint16_t unit : text)
+            strings.insert(strings.end(), {std::uint8_t(unit), std::uint8_t(unit >> 8)});
+        strings.insert(strings.end(), {0, 0});
+    }
+    Bytes tag = Cat(Cat(Text("Gd3 "), U32(0x100)), Cat(U32(strings.size()), strings));
+    Bytes file = Cat(Vgm({0x5A, 0x20, 0x01, 0x66}), tag);
+    file[0x14] = 0x44 - 0x14; // the tag after the four bytes of data from 0x40
+    const Capture song = Read(file);
+    EXPECT_EQ(song.title, "T\u00e9\u2713??\ue000");
+    EXPECT_EQ(song.game, "Game");
+    EXPECT_EQ(song.author, "Me");
+    EXPECT_EQ(song.tag, tag);
+    // A tag that claims more than the file holds is read but not kept.
+    file[0x44 + 8] += 1;
+    const Capture damaged = Read(file);
+    EXPECT_EQ(damaged.game, "Game");
+    EXPECT_TRUE(damaged.tag.empty());
+    // Nor is one without its magic.
+    file[0x44] = 'X';
+    EXPECT_EQ(Read(file).game, "");
+}
+
 TEST(CaptureTime, WritesGoToTheNearestTickHalvesUpInFileOrder) {
     EXPECT_EQ(TickOfTime(1, 1000, 500), 1);       // 0.5 tick
     EXPECT_EQ(TickOfTime(2999, 1000, 500), 1500); // 1499.5 ticks
