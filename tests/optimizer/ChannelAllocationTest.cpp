@@ -177,10 +177,14 @@ TEST(EarliestTrack, OnATieZeroLengthNotesGoFirstTheLastOfThemFirst) {
     EXPECT_EQ(FindEarliestTrack(tracks), tracks[0].get());
     EXPECT_EQ(queue.Earliest(), tracks[0].get());
 
-    // A track whose first write is not a key-on has no note length.
+    // A track without a key-on has no note length; with one, the length runs to its key-off.
     auto bare = std::make_shared<TTrack>();
     bare->AddInstruction(0x20, 0x01, 3);
     EXPECT_EQ(bare->GetNoteLength(), -1);
+    bare->AddInstruction(0xB0, 0x31, 4); // a note from 4 to 9, retuned at 6
+    bare->AddInstruction(0xA0, 0x44, 6);
+    bare->AddInstruction(0xB0, 0x11, 9);
+    EXPECT_EQ(bare->GetNoteLength(), 5);
     tracks[3]->instructions.clear();
     queue.Update(tracks[3].get());
     tracks[0]->instructions.clear();
