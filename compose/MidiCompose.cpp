@@ -321,9 +321,10 @@ private:
         }
     }
 
+    // Every note still sounding follows its channel's bend, those the pedal holds included.
     void Rebend(int midiChannel) {
         for (int c = first_; c < kChannels; ++c)
-            if (voices_[c].keyOn && voices_[c].held && voices_[c].midiChannel == midiChannel &&
+            if (voices_[c].keyOn && voices_[c].midiChannel == midiChannel &&
                 midiChannel != kDrumChannel)
                 Tune(c);
     }

@@ -245,6 +245,22 @@ def rules():
         check(abs(bent - (dmx_pitch(48) + semis * 8191 / 8192)) < 0.01,
               "%s: a full bend goes %s semitones up, got %.3f" % (name, semis, bent))
 
+    # A bend retunes the notes of its own MIDI channel only, the one the pedal holds past its
+    # note-off among them.
+    bend2 = mido.Message("pitchwheel", pitch=8191, channel=1)
+    out, _ = converted("bend_channel", song([[(0, on(48)), (0, cc(64, 127, channel=1)),
+                                              (0, on(55, channel=1)), (0, on(60, channel=1)),
+                                              (120, off(60, channel=1)), (240, bend2),
+                                              (480, off(48)), (480, off(55, channel=1)),
+                                              (480, cc(64, 0, channel=1)), (960, end())]]))
+    writes = imf_writes(out)[0]
+    channels = {round(o[2]): o[1] for o in starts(key_ons(writes)[0])}
+    bent = [pitch_at(writes, channels[dmx_pitch(key)], 140) - dmx_pitch(key)
+            for key in (48, 55, 60)]
+    check(abs(bent[0]) < 0.01 and abs(bent[1] - 2) < 0.01 and abs(bent[2] - 2) < 0.01,
+          "bend on channel 2: its notes, held or sustained, move two semitones, the other "
+          "channel's stays: %s" % bent)
+
     # All notes off ends the keys held on its own MIDI channel only (beat 0.5: tick 140).
     out, _ = converted("all_notes_off", song([[(0, on(60)), (0, on(64, channel=1)),
                                                (240, cc(123, 0)), (480, off(60)),
