@@ -115,12 +115,11 @@ ModeResult OptimizeWithMode(TImfSong& song, OptimizeMode mode, const AllocationS
                 rendered = RenderSong(song, tickRate);
                 inputRender = &rendered;
             }
-            result.comparison = CompareSounds(*inputRender, RenderSong(*candidate, tickRate),
-                                              Opl2Chip::kSampleRate);
-            result.compared = true;
-            if (result.comparison.SoundsTheSame())
+            const SoundComparison comparison = CompareSounds(
+                *inputRender, RenderSong(*candidate, tickRate), Opl2Chip::kSampleRate);
+            if (comparison.SoundsTheSame())
                 result.won = OptimizeMode::Smallest;
-            PrintLine("re-allocated song: " + std::to_string(result.comparison.windowsOff) +
+            PrintLine("re-allocated song: " + std::to_string(comparison.windowsOff) +
                       " windows off");
         } catch (const std::exception& error) {
             failure = error.what();

@@ -55,8 +55,6 @@ void ReportDrops(const DropCounts& counts, const DropSettings& settings,
 // What a mode did to one song.
 struct ModeResult {
     OptimizeMode won = OptimizeMode::Reallocate; // for Smallest: Smallest or Faithful
-    bool compared = false;                       // whether the renders were compared
-    SoundComparison comparison; // of the input and the re-allocated song, if compared
 };
 
 // Optimises the song in place with the mode, writing its report lines to standard output.
