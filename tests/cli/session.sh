@@ -347,6 +347,8 @@ session() {
     run ls -A refused refused/AUDIOT.WL1
     head -c 6 AUDIOHED.WL1 >short.hed
     run imftool archive list short.hed AUDIOT.WL1
+    head -c 8 AUDIOHED.WL1 >one.hed # the smallest header: the first chunk alone
+    run imftool archive list one.hed AUDIOT.WL1
     head -c 60 AUDIOT.WL1 >cut.wl1
     run imftool archive list AUDIOHED.WL1 cut.wl1
     run imftool archive extract AUDIOHED.WL1 cut.wl1 nothing
