@@ -159,6 +159,11 @@ session() {
     run imftool compare note.imf other.imf --top 2
     run imftool compare note.imf none.imf
     run imftool optimize --mode smallest note.imf other.imf
+    # Retuned while it sounds, 2.2 semitones down: past the bend range, the bend stops at its end.
+    # shellcheck disable=SC2086
+    bytes glide.imf 00 00 00 00 $timbre a0 44 00 00 b0 32 10 00 a0 00 10 00 b0 12 00 00
+    run imftool midi glide.imf glide.mid
+    hex glide.mid
     run imftool render note.imf mame.wav --emu mame
     run imftool render note.imf dosbox.wav --emu dosbox
     run stat -c %n:%s mame.wav dosbox.wav

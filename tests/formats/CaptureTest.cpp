@@ -286,6 +286,15 @@ TEST(CaptureWriters, ImfThroughVgmAndDroGivesBackEveryWriteAtItsTick) {
     EXPECT_EQ(atStart.loopWrite, 0u);
     EXPECT_EQ(atStart.loopTime, 0);
 
+    // A DRO code map holds 128 registers, two of its codes the delays: 126 fit, 127 do not.
+    TickedWrites wide;
+    for (int reg = 0x20; reg < 0x20 + 126; ++reg)
+        wide.writes.push_back({0, static_cast<std::uint8_t>(reg), 0});
+    EXPECT_EQ(Read(DroBytes(wide, 560)).writes.size(), 126u);
+    wide.writes.push_back({0, 0xF0, 0});
+    EXPECT_EQ(MessageOf([&] { DroBytes(wide, 560); }),
+              "ERROR: too many registers for a DRO code map");
+
     // At the sample rate a tick is one sample: the shortest wait there is.
     TickedWrites fast;
     fast.writes = {{0, 0x20, 0x01}, {1, 0x20, 0x02}, {3, 0x20, 0x03}};

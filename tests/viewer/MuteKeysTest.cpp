@@ -42,7 +42,12 @@ TEST(MuteKeys, DigitsMuteTheirRowsWhileTheSongPlays) {
     EXPECT_EQ(FirstBarColour(screen.frames[3]), grey);
     EXPECT_EQ(FirstBarColour(screen.frames[5]), white);
     EXPECT_EQ(playback.Muted(), 1 << 2);
-    EXPECT_EQ(ChannelRowVoices().front(), 0x1F << 9); // the chip-wide row holds the drums
+    // The chip-wide row holds the drums, then a row per channel; a row per voice.
+    EXPECT_EQ(ChannelRowVoices(),
+              (std::vector<VoiceSet>{0x1F << 9, 1, 2, 4, 8, 16, 32, 64, 128, 256}));
+    const std::vector<VoiceSet> voices = VoiceRowVoices();
+    ASSERT_EQ(voices.size(), 14u);
+    EXPECT_EQ(voices.back(), 1 << 13);
 }
 
 TEST(ViewerPlaybackTest, TheTickHeardFollowsTheSongsOwnRate) {
