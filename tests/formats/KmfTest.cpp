@@ -104,6 +104,11 @@ TEST(KmfWriter, SizeInTheMessageIsTheSizeTheDataWouldHave) {
         song.ProcessCommand(0x08, 0);
     song.ProcessPause(1);
     EXPECT_EQ(MessageOf([&] { KmfBytes(song, 560); }), "ERROR: KMF data too large: 81208 bytes");
+    // And 510 writes in one tick fill two blocks exactly: 2 * 2 + 2 * 510 bytes more.
+    for (int i = 0; i < 510; ++i)
+        song.ProcessCommand(0x08, 0);
+    song.ProcessPause(1);
+    EXPECT_EQ(MessageOf([&] { KmfBytes(song, 560); }), "ERROR: KMF data too large: 82232 bytes");
 }
 
 TEST(KmfBlockChain, LongChainIsDroppedWithoutDeepRecursion) {
