@@ -385,6 +385,7 @@ session() {
     run imftool info one.mid
     usage imftool convert one.mid x.imf --game doom
     usage imftool convert two.imf x.imf --bank x.op2
+    run imftool convert one.mid x.imf --bank two.imf
     bytes cut.mid "${head[@]}" 00 00 00 16 00 c0
     bytes format2.mid 4d 54 68 64 00 00 00 06 00 02 00 01 00 60
     bytes long.mid "${head[@]}" 00 00 00 08 81 80 80 80 00 90 3c 64
