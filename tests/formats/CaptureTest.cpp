@@ -92,6 +92,11 @@ TEST(CaptureReaders, DroVersion1CodesEscapesChipsAndTheUnescapedRegisterDump) {
     Bytes shortest = DroV1(0, {0x04, 0xB0, 0x31}); // three bytes of data: 24 in all
     shortest.erase(shortest.begin() + 21, shortest.begin() + 24);
     EXPECT_EQ(WritesOf(shortest), (std::vector<Write>{{0, 0xB0, 0x31}}));
+    // Only three bytes that are all set tell an early file: data whose third byte is 0 is
+    // taken for a later file's hardware type, and then runs short.
+    Bytes ambiguous = DroV1(2, {0xB0, 0x31, 0x00, 0x01});
+    ambiguous.erase(ambiguous.begin() + 21, ambiguous.begin() + 24);
+    EXPECT_EQ(ErrorOf(ambiguous), "Error reading from stream");
     EXPECT_EQ(ErrorOf(DroV1(3, {0x01, 0x20})), "Error reading from stream");
     Bytes cut = DroV1(5, data); // the header claims a byte more than follows
     cut.pop_back();
