@@ -278,6 +278,7 @@ session() {
     run imftool render many.imf --stems stems
     run ls stems
     usage imftool render many.imf x.wav --solo 0,kazoo
+    usage imftool render many.imf x.wav --mute 9
 
     section "nothing is written over an input"
     cp two.imf a.imf

@@ -168,6 +168,8 @@ TEST(CaptureReaders, VgmWaitsChipsSkippedCommandsAndRefusals) {
     EXPECT_EQ(loop.writes.size(), 2u);
     EXPECT_EQ(loop.loopWrite, 1u);
     EXPECT_EQ(loop.loopTime, 16);
+    // After a wait even a zero to the second port is music on another chip.
+    EXPECT_EQ(ErrorOf(Vgm({0x5A, 0x20, 0x01, 0x70, 0x5F, 0x05, 0x00})), kSecondChip);
     // 0x8n plays a sample of another chip, then waits n samples.
     EXPECT_EQ(WritesOf(Vgm({0x80, 0x5A, 0x20, 0x01, 0x85, 0x5A, 0xB0, 0x31, 0x8F})),
               (std::vector<Write>{{0, 0x20, 1}, {5, 0xB0, 0x31}}));
