@@ -157,14 +157,19 @@ std::vector<std::uint8_t> KmfBytes(const TImfSong& song, std::uint16_t rate) {
             out.U8(write->val);
         }
     }
-    // A safeguard: the size field must match the data that follows it.
-    std::int64_t written = static_cast<std::int64_t>(out.Size()) - 8;
+    std::vector<std::uint8_t> bytes = out.Release();
+    MendKmfSize(bytes, size);
+    return bytes;
+}
+
+void MendKmfSize(std::vector<std::uint8_t>& bytes, std::int64_t size) {
+    const std::int64_t written = static_cast<std::int64_t>(bytes.size()) - 8;
     if (written != size) {
         Notice("bad KMF size!\n\nsize=" + std::to_string(size) +
                " written=" + std::to_string(written));
-        out.PatchU16(6, static_cast<std::uint16_t>(written));
+        bytes[6] = static_cast<std::uint8_t>(written);
+        bytes[7] = static_cast<std::uint8_t>(written >> 8);
     }
-    return out.Release();
 }
 
 int SaveKMF(const TImfSong& song, const std::string& path, std::uint16_t rate) {

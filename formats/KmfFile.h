@@ -33,6 +33,9 @@ std::unique_ptr<TKMFBlock> BuildKMFBlocks(const TImfSong& song, std::int64_t& si
 // The song as a KMF file with the given rate (0 stands for 560). Raises "ERROR: KMF data too
 // large: " when the block data does not fit the 16-bit size field.
 std::vector<std::uint8_t> KmfBytes(const TImfSong& song, std::uint16_t rate);
+// A safeguard for a KMF file in memory: when its data is not `size` bytes long, shows the notice
+// "bad KMF size!" with both numbers and sets the size field to the data's length.
+void MendKmfSize(std::vector<std::uint8_t>& bytes, std::int64_t size);
 // Writes KmfBytes to the path, replacing the file only once it is complete.
 int SaveKMF(const TImfSong& song, const std::string& path, std::uint16_t rate);
 // The rate of a KMF file (560 when its field is 0), or 0 when the file is not KMF.

@@ -16,11 +16,6 @@ public:
         U16(static_cast<std::uint16_t>(value));
         U16(static_cast<std::uint16_t>(value >> 16));
     }
-    // Overwrites two bytes already written at `offset`.
-    void PatchU16(std::size_t offset, std::uint16_t value) {
-        bytes_.at(offset) = static_cast<std::uint8_t>(value);
-        bytes_.at(offset + 1) = static_cast<std::uint8_t>(value >> 8);
-    }
 
     std::size_t Size() const { return bytes_.size(); }
     const std::vector<std::uint8_t>& Bytes() const { return bytes_; }

@@ -2,6 +2,7 @@
 #include "ImfError.h"
 #include "KmfFile.h"
 #include "ListSongs.h"
+#include "ScriptedSurface.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -181,4 +182,20 @@ TEST(KmfRate, TheRateOfAFileIsItsKmfRateFieldOrZero) {
     EXPECT_EQ(GetKMFRate((dir / "b.imf").string()), 0);
     EXPECT_EQ(GetKMFRate((dir / "c.kmf").string()), 0);
     EXPECT_EQ(GetKMFRate((dir / "absent.kmf").string()), 0);
+}
+
+TEST(KmfWriter, ASizeFieldThatMissesTheDataIsMendedAndSaid) {
+    ScriptedScreen screen;
+    Bytes bytes = Kmf(0, {1, 5, 0x01, 0x20});
+    Bytes same = bytes;
+    MendKmfSize(same, 4);
+    EXPECT_EQ(same, bytes);
+    MendKmfSize(bytes, 300);
+    EXPECT_EQ(bytes, Kmf(4, {1, 5, 0x01, 0x20}));
+    Bytes large = Kmf(0, Bytes(300));
+    MendKmfSize(large, 0);
+    EXPECT_EQ(large[6], 300 % 256);
+    EXPECT_EQ(large[7], 300 / 256);
+    EXPECT_EQ(screen->notices, (std::vector<std::string>{"bad KMF size!\n\nsize=300 written=4",
+                                                         "bad KMF size!\n\nsize=0 written=300"}));
 }
