@@ -68,3 +68,13 @@ TEST(BarkBands, EveryBandSixDecibelsQuieterIsOffJustBelowItIsNot) {
     EXPECT_EQ(less.windowsOff, 0);
     EXPECT_NEAR(less.worstDifferenceDb, 5.19, 0.3);
 }
+
+TEST(BarkBands, TheHighestBandRunsToHalfTheSampleRate) {
+    // The last band, 24 (23 from 0), starts at 12 kHz and takes in 18 kHz; 10 kHz lies in 23.
+    SoundComparison c = CompareSounds(Sines({{18000, 0.3}}), SampleBuffer(kRate / 2, 0), kRate, 1);
+    ASSERT_EQ(c.worstWindows.size(), 1u);
+    EXPECT_EQ(c.worstWindows[0].band, 23);
+    c = CompareSounds(Sines({{10000, 0.3}}), SampleBuffer(kRate / 2, 0), kRate, 1);
+    ASSERT_EQ(c.worstWindows.size(), 1u);
+    EXPECT_EQ(c.worstWindows[0].band, 22);
+}

@@ -134,6 +134,11 @@ TEST(UnheardWrites, OperatorsAtRest) {
     EXPECT_EQ(counts.ignoredBits, 1);
     EXPECT_EQ(SongWrites(rounds).size(), SongWrites(ToneThen(900, {})).size() + 2);
 
+    // The carrier's multiplier moves the phase that a sine at rest still shows: its change and
+    // the change back stay.
+    TImfSong phase = ToneThen(900, {{0x23, 0x24, 10}, {0x23, 0x21, 10}, {0xB0, 0x31, 100}});
+    EXPECT_EQ(SongWrites(Dropped(phase)), SongWrites(phase));
+
     // A slot still releasing hears a level change and a new release rate.
     TImfSong releasing =
         ToneThen(5, {{0x43, 0x10, 10}, {0x83, 0x0F, 10}, {0x43, 0x00}, {0xB0, 0x31, 100}});
