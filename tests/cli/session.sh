@@ -342,6 +342,7 @@ session() {
     usage imftool archive replace AUDIOHED.WL1 AUDIOT.WL1 4 songs/CORNER.imf
     usage imftool archive list AUDIOHED.WL1 AUDIOT.WL1 --rate 0
     mkdir refused
+    run imftool archive replace AUDIOHED.WL1 AUDIOT.WL1 0 songs/CORNER.imf -o refused
     run imftool archive replace AUDIOHED.WL1 AUDIOT.WL1 2 songs/CORNER.imf -o refused
     run imftool archive replace AUDIOHED.WL1 AUDIOT.WL1 7 songs/CORNER.imf -o refused
     head -c 65540 /dev/zero >big.imf
