@@ -61,3 +61,16 @@ TEST(ViewerPlaybackTest, TheTickHeardFollowsTheSongsOwnRate) {
     scripted->playedSamples = Opl2Chip::kSampleRate; // one second heard
     EXPECT_EQ(playback.HeardTick(), 6);
 }
+
+TEST(ViewerPlaybackTest, PlayingEndsTwoSecondsAfterTheLastWrite) {
+    ScriptedScreen scripted;
+    // The last write at tick 5 of 10 a second: half a second in; playing ends at 2.5 s.
+    ViewerPlayback playback({{0, 0xA0, 0x44}, {5, 0xA0, 0x45}}, 10, 0);
+    ASSERT_TRUE(playback.Start(0));
+    scripted->playedSamples = Opl2Chip::kSampleRate * 2;
+    playback.Feed();
+    EXPECT_TRUE(playback.Playing());
+    scripted->playedSamples = Opl2Chip::kSampleRate * 5 / 2;
+    playback.Feed();
+    EXPECT_FALSE(playback.Playing());
+}
