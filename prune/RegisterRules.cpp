@@ -24,14 +24,12 @@ struct RegisterTable {
     PerRegister<bool> reaches{};      // whether the register exists (0x00 does not)
 
     RegisterTable() {
-        constexpr int kSlotChannel[22] = {0, 1, 2, 0,  1,  2, -1, -1, 3, 4, 5,
-                                          3, 4, 5, -1, -1, 6, 7,  8,  6, 7, 8};
         for (int reg = 0; reg < kRegisterCount; ++reg) {
             const auto r = static_cast<std::uint8_t>(reg);
             reaches[r] = IsChipRegister(r);
             bits[r] = 0xFF;
-            const int family = reg & 0xE0, offset = reg & 0x1F;
-            const int slotChannel = offset < 22 ? kSlotChannel[offset] : -1;
+            const int family = reg & 0xE0;
+            const int slotChannel = GetRegOperator(r) != 0 ? GetRegChannel(r, 0) : -1;
             if (family == 0xE0)
                 bits[r] = 0x03; // waveform
             else if (reg >= 0xC0 && reg <= 0xC8)
