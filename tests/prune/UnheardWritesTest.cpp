@@ -162,22 +162,32 @@ TEST(UnheardWrites, OperatorsAtRest) {
         900, {{0x63, 0x10, 10}, {0xB0, 0x31}, {0xB0, 0x11, 10}, {0x63, 0xF0}, {0xB0, 0x31, 100}});
     EXPECT_EQ(SongWrites(Dropped(keyed)), SongWrites(keyed));
 
-    // So does a drum's hit: the bass drum of rhythm mode keys channel 6's operators.
-    TImfSong drum;
-    testsupport::StartWithToneTimbre(drum, 0x10);
-    testsupport::FeedMore(drum, {{0x01, 0x20},
-                                 {0xA6, 0x44},
-                                 {0xB6, 0x09},
-                                 {0xBD, 0x30, 100},
-                                 {0xBD, 0x20, 900},
-                                 {0x73, 0x10, 10},
-                                 {0xBD, 0x30},
-                                 {0xBD, 0x20, 10},
-                                 {0x73, 0xF0},
-                                 {0xBD, 0x30, 100}});
-    const TImfSong drumDropped = Dropped(drum);
-    EXPECT_TRUE(Holds(drumDropped, {1000, 0x73, 0x10}));
-    EXPECT_TRUE(Holds(drumDropped, {1020, 0x73, 0xF0}));
+    // So does a drum's hit: the bass drum keys channel 6's operators, the snare channel 7's,
+    // the tom-tom channel 8's.
+    struct Drum {
+        int firstSlot, channel, bit, attackReg;
+    };
+    for (Drum drum :
+         {Drum{0x10, 6, 0x10, 0x73}, Drum{0x11, 7, 0x08, 0x74}, Drum{0x12, 8, 0x04, 0x72}}) {
+        SCOPED_TRACE(drum.channel);
+        auto reg = [](int number) { return static_cast<std::uint8_t>(number); };
+        const auto hit = static_cast<std::uint8_t>(0x20 | drum.bit);
+        TImfSong song;
+        testsupport::StartWithToneTimbre(song, drum.firstSlot);
+        testsupport::FeedMore(song, {{0x01, 0x20},
+                                     {reg(0xA0 + drum.channel), 0x44},
+                                     {reg(0xB0 + drum.channel), 0x09},
+                                     {0xBD, hit, 100},
+                                     {0xBD, 0x20, 900},
+                                     {reg(drum.attackReg), 0x10, 10},
+                                     {0xBD, hit},
+                                     {0xBD, 0x20, 10},
+                                     {reg(drum.attackReg), 0xF0},
+                                     {0xBD, hit, 100}});
+        const TImfSong dropped = Dropped(song);
+        EXPECT_TRUE(Holds(dropped, {1000, reg(drum.attackReg), 0x10}));
+        EXPECT_TRUE(Holds(dropped, {1020, reg(drum.attackReg), 0xF0}));
+    }
 }
 
 TEST(UnheardWrites, OperatorsAtRestOnEveryChannel) {
