@@ -24,4 +24,6 @@ TEST(WriteOrder, TiesGoToTheLowerListUnlessBothWritesCameFromTheInput) {
     // A generated write against an input write: list order; earlier times always first.
     EXPECT_EQ(Order(SongWith({{0, 0x08, 1, 4, 0}, {3, 0xA0, 2, 4, 5}, {4, 0xA0, 3, 2, 7}})),
               (std::vector<std::array<int, 3>>{{2, 0xA3, 3}, {4, 0x08, 1}, {4, 0xA2, 2}}));
+    EXPECT_EQ(Order(SongWith({{0, 0x08, 1, 4, 9}, {3, 0xA0, 2, 4, 0}})),
+              (std::vector<std::array<int, 3>>{{4, 0x08, 1}, {4, 0xA2, 2}}));
 }
