@@ -78,6 +78,9 @@ TEST(CaptureReaders, DroVersion1CodesEscapesChipsAndTheUnescapedRegisterDump) {
     EXPECT_EQ(Read(DroV1(5, data)).length, 5);
     data[2] = 0x09; // a real write to chip 1
     EXPECT_EQ(ErrorOf(DroV1(5, data)), kSecondChip);
+    // After a wait, long or short, even a zero to chip 1 is music on a second chip.
+    EXPECT_EQ(ErrorOf(DroV1(1, {0xB0, 0x31, 0x01, 0x00, 0x00, 0x03, 0x20, 0x00})), kSecondChip);
+    EXPECT_EQ(ErrorOf(DroV1(1, {0xB0, 0x31, 0x00, 0x00, 0x03, 0x20, 0x00})), kSecondChip);
     // A dump starting 01 20 read literally waits 0x0420+1 ms; its header says 3 ms.
     Bytes dump = {0x01, 0x20, 0x04, 0x06, 0x00, 0x02, 0xB0, 0x31};
     Capture mended = Read(DroV1(3, dump));
