@@ -93,8 +93,7 @@ void DrawInfoBox(const TNote& note, const TViewerState& state, int px, int py) {
         screen.DrawString(line, x, lineY);
         lineY += kLinePitch;
     }
-    lineY = y + 160;
-    for (const InstructionRef& extra : note.extras) {
+    for (const InstructionRef& extra : note.extras) { // on below the ten lines
         if (!extra)
             continue;
         screen.DrawString(Hex(extra->reg) + "-" + Hex(extra->val) + " " +

@@ -238,6 +238,9 @@ session() {
     run imftool optimize --mode smallest stray.imf -o stray_out.imf
     run imftool dump stray.imf
     run imftool optimize stray.imf two.imf
+    # A song edited to standard output: its warnings go to standard error.
+    run imftool volume stray.imf stray_loud.imf 2
+    run sh -c 'imftool volume stray.imf - 2 | cmp - stray_loud.imf'
     # A file that fails once its warnings are counted leaves no count to the next one.
     mkdir strays strays/stray_optimized.imf
     cp stray.imf two.imf strays/

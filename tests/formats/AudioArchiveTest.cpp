@@ -278,6 +278,10 @@ TEST(AudioArchive, CodedChunksAreExpandedAndBrokenOnesRefused) {
     Archive tooFew = Build({CodedChunk(dictionary, song), Bytes{1, 0}});
     EXPECT_EQ(MessageOf([&] { Read(tooFew, &dictionary); }),
               "ERROR: chunk 1: 2 bytes, too few to hold its expanded length");
+    // Four bytes are a length alone, and a length past what a file may hold is refused first.
+    Archive huge = Build({U32(0x7FFFFFFF), CodedChunk(dictionary, song)});
+    EXPECT_EQ(MessageOf([&] { Read(huge, &dictionary); }),
+              "ERROR: chunk 0: the chunks expand past 67108864 bytes");
 }
 
 TEST(AudioArchive, ReplacingASongByItselfGivesTheSameBytes) {

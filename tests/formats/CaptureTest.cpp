@@ -100,6 +100,9 @@ TEST(CaptureReaders, DroVersion1CodesEscapesChipsAndTheUnescapedRegisterDump) {
     Bytes ambiguous = DroV1(2, {0xB0, 0x31, 0x00, 0x01});
     ambiguous.erase(ambiguous.begin() + 21, ambiguous.begin() + 24);
     EXPECT_EQ(ErrorOf(ambiguous), "Error reading from stream");
+    ambiguous = DroV1(2, {0xB0, 0x00, 0x31, 0x01});
+    ambiguous.erase(ambiguous.begin() + 21, ambiguous.begin() + 24);
+    EXPECT_EQ(ErrorOf(ambiguous), "Error reading from stream");
     EXPECT_EQ(ErrorOf(DroV1(3, {0x01, 0x20})), "Error reading from stream");
     Bytes cut = DroV1(5, data); // the header claims a byte more than follows
     cut.pop_back();
@@ -124,6 +127,10 @@ TEST(CaptureReaders, DroVersion2DelaysChipBitCodeMapAndTags) {
     tags = Cat(tags, Cat({0, 0x1C}, Text("About")));
     Capture song = Read(Cat(DroV2(pairs), tags));
     EXPECT_EQ(song.description, "About");
+    // A description stops at 1023 bytes.
+    const Capture longText =
+        Read(Cat(DroV2(pairs), Cat({0xFF, 0xFF, 0x1A, 0, 0x1C}, Text(std::string(1030, 'd')))));
+    EXPECT_EQ(longText.description, std::string(1023, 'd'));
     EXPECT_EQ(WritesOf(DroV2(pairs)),
               (std::vector<Write>{{0, 0x20, 1}, {5, 0xB0, 0x31}, {517, 0xB0, 0x11}}));
     EXPECT_EQ(std::tie(song.title, song.author), std::tie("Song", "Me"));

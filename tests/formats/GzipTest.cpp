@@ -19,6 +19,7 @@ TEST(Gzip, RoundTripLimitAndDamage) {
     EXPECT_FALSE(IsGzip(data));
     EXPECT_FALSE(IsGzip(Bytes{0x1F}));
     EXPECT_FALSE(IsGzip(Bytes{0x8B, 0x1F}));
+    EXPECT_TRUE(IsGzip(Bytes{0x1F, 0x8B})); // the magic alone
     EXPECT_EQ(Gunzip(packed, data.size() + 1), data);
     EXPECT_EQ(Gunzip(Gzip({}), 1), Bytes{});
     // The limit is looked at between pieces of 64 KiB.

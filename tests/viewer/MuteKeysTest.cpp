@@ -62,6 +62,16 @@ TEST(ViewerPlaybackTest, TheTickHeardFollowsTheSongsOwnRate) {
     EXPECT_EQ(playback.HeardTick(), 6);
 }
 
+TEST(ViewerPlaybackTest, StartingAgainDropsWhatWasQueued) {
+    ScriptedScreen scripted;
+    ViewerPlayback playback({{0, 0xA0, 0x44}, {50, 0xA0, 0x45}}, 10, 0);
+    ASSERT_TRUE(playback.Start(0));
+    const std::int64_t queued = scripted->queuedSamples;
+    ASSERT_GT(queued, 0);
+    ASSERT_TRUE(playback.Start(0));
+    EXPECT_EQ(scripted->queuedSamples, queued);
+}
+
 TEST(ViewerPlaybackTest, PlayingEndsTwoSecondsAfterTheLastWrite) {
     ScriptedScreen scripted;
     // The last write at tick 5 of 10 a second: half a second in; playing ends at 2.5 s.

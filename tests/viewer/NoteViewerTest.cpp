@@ -140,6 +140,14 @@ TEST_F(NoteViewerTest, ScrollingAndZoomingLimits) {
     ExpectBar(Frame(1), 25, 0, 25);
     ExpectBar(Frame(4), 100, 0, 100);
     ExpectBar(Frame(11), 50, 0, 50); // keypad multiply fits the song again
+    screen().frames.clear();
+
+    // Length 1001: T = 2; at T = 1, L = 1, and Left goes back from S = 1 to 0.
+    Run(rows, 1001, {Press(Key::KeypadPlus), Press(Key::End), Hold(Key::Left), Press(Key::Escape)});
+    ticks.clear();
+    for (const auto& frame : screen().frames)
+        ticks.push_back(StartTick(frame));
+    EXPECT_EQ(ticks, (std::vector<std::string>{"0", "0", "1", "0"}));
 }
 
 TEST_F(NoteViewerTest, ZoomingOutStopsBeforeTheScaleOverflows) {

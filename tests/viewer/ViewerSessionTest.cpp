@@ -49,9 +49,9 @@ std::vector<ScriptedFrame> EveryKey() {
     for (ScriptedFrame frame : {Press(Key::KeypadPlus), Press(Key::KeypadPlus), Hold(Key::Right),
                                 Hold(Key::Right), Hold(Key::Left)})
         frames.push_back(frame);
-    for (int key :
-         {Key::KeypadMinus, Key::Tab, Key::End, Key::Home, Key::Down, Key::Down, Key::Down, Key::Up,
-          Key::F1, Key::KeypadMinus, Key::KeypadMinus, Key::KeypadMultiply, Key::Tab})
+    for (int key : {Key::KeypadMinus, Key::Tab, Key::End, Key::Home, Key::Down, Key::Down,
+                    Key::Down, Key::Up, Key::Up, Key::Up, Key::Up, Key::F1, Key::KeypadMinus,
+                    Key::KeypadMinus, Key::KeypadMultiply, Key::Tab})
         frames.push_back(Press(key, 120, 40));
     frames.push_back(Press(Key::Space));
     frames.push_back(Press('2'));
