@@ -156,6 +156,7 @@ session() {
     run imftool optimize --mode faithful --explain note.imf
     run stat -c %n:%s note.imf note_optimized.imf
     run imftool compare note.imf note_optimized.imf
+    run imftool optimize --mode faithful --keep-timers --explain note.imf -o deep.imf --deep
     run imftool compare note.imf other.imf --top 2
     run imftool compare note.imf none.imf
     run imftool optimize --mode smallest note.imf other.imf
