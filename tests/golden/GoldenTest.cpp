@@ -117,21 +117,6 @@ bool SameRegistersEveryTick(const std::vector<testsupport::TimedWriteTuple>& a,
     return true;
 }
 
-// The first line where the log and the golden file differ, with both versions.
-std::string FirstDifference(const std::string& golden, const std::string& log) {
-    std::istringstream a(golden), b(log);
-    std::string x, y;
-    for (int line = 1;; ++line) {
-        bool more = static_cast<bool>(std::getline(a, x)),
-             also = static_cast<bool>(std::getline(b, y));
-        if (!more && !also)
-            return "";
-        if (!more || !also || x != y)
-            return "line " + std::to_string(line) + "\n  golden: " + (more ? x : "(end)") +
-                   "\n  now:    " + (also ? y : "(end)");
-    }
-}
-
 // The writes less each one that sets a register to the value it holds: the plain redundant-write
 // filter of register-log tools, the yardstick of the faithful copy.
 TickedWrites PlainFilter(const TickedWrites& song) {
@@ -281,7 +266,7 @@ TEST_P(Golden, SongMatchesItsLog) {
         if (writingLogs || LogStartsAsGolden(expected, log.str()))
             return true;
         ADD_FAILURE() << songName << " differs from its log (IMF_UPDATE_GOLDEN=1 rewrites it)\n"
-                      << FirstDifference(expected, log.str());
+                      << testsupport::FirstDifference(expected, log.str());
         return false;
     };
 
@@ -386,7 +371,7 @@ TEST_P(Golden, SongMatchesItsLog) {
         testsupport::WriteBytes(golden, Bytes(text.begin(), text.end()));
         return;
     }
-    const std::string difference = FirstDifference(expected, text);
+    const std::string difference = testsupport::FirstDifference(expected, text);
     EXPECT_EQ(difference, "") << name << " differs from its log (IMF_UPDATE_GOLDEN=1 rewrites it)";
 }
 

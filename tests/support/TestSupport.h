@@ -80,6 +80,22 @@ inline std::string MessageOf(const std::function<void()>& action) {
     return "(nothing raised)";
 }
 
+// The first line where a committed log and the text made now differ, with both versions; ""
+// when they are the same.
+inline std::string FirstDifference(const std::string& logged, const std::string& made) {
+    std::istringstream a(logged), b(made);
+    std::string x, y;
+    for (int line = 1;; ++line) {
+        const bool more = static_cast<bool>(std::getline(a, x));
+        const bool also = static_cast<bool>(std::getline(b, y));
+        if (!more && !also)
+            return "";
+        if (!more || !also || x != y)
+            return "line " + std::to_string(line) + "\n  golden: " + (more ? x : "(end)") +
+                   "\n  now:    " + (also ? y : "(end)");
+    }
+}
+
 // Compares `text` with the log committed at `relative` under the source folder; with
 // IMF_UPDATE_GOLDEN set, writes the log instead. Returns the first differing line, or "".
 inline std::string DifferenceFromLog(const std::string& text, const std::string& relative) {
@@ -89,19 +105,10 @@ inline std::string DifferenceFromLog(const std::string& text, const std::string&
         return "";
     }
     const std::vector<std::uint8_t> bytes = ReadBytes(path);
-    std::istringstream logged(std::string(bytes.begin(), bytes.end())), made(text);
-    std::string a, b;
-    for (int line = 1;; ++line) {
-        const bool moreLogged = static_cast<bool>(std::getline(logged, a));
-        const bool moreMade = static_cast<bool>(std::getline(made, b));
-        if (!moreLogged && !moreMade)
-            return "";
-        if (moreLogged != moreMade || a != b)
-            return relative + " line " + std::to_string(line) +
-                   "\n  logged: " + (moreLogged ? a : "(end)") +
-                   "\n  made:   " + (moreMade ? b : "(end)") +
-                   "\n(IMF_UPDATE_GOLDEN=1 rewrites the log)";
-    }
+    const std::string difference = FirstDifference(std::string(bytes.begin(), bytes.end()), text);
+    return difference.empty()
+               ? ""
+               : relative + " " + difference + "\n(IMF_UPDATE_GOLDEN=1 rewrites the log)";
 }
 
 } // namespace testsupport
