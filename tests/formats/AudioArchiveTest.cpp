@@ -150,6 +150,19 @@ TEST(AudioArchive, WithoutTagsTheSoundsFallIntoThreeEqualParts) {
     EXPECT_EQ(kinds[5], K::Song);
 }
 
+TEST(AudioArchive, TagsEndAChunkUnlessItsSongReachesIntoThem) {
+    // The song ends where the tag begins: the tag is taken off.
+    AudioArchive before = Read(Build({Cat(SongChunk(kCornerRecords, {}), kTag)}));
+    EXPECT_EQ(before.chunks[0].bytes, SongChunk(kCornerRecords, {}));
+    EXPECT_EQ(before.chunks[0].tagBytes, 4u);
+    // Its last record reads "!ID!" to the chunk's end: the bytes are the song's.
+    const Bytes tagged = Cat(kCornerRecords, kTag);
+    AudioArchive into = Read(Build({SongChunk(tagged, {})}));
+    EXPECT_EQ(into.chunks[0].bytes, SongChunk(tagged, {}));
+    EXPECT_EQ(into.chunks[0].tagBytes, 0u);
+    EXPECT_EQ(into.tags, 0u);
+}
+
 TEST(AudioArchive, AChunkOfATagAloneIsATag) {
     Bytes sound = {3, 0, 0, 0, 1, 0, 7, 7, 7};
     AudioArchive archive = Read(Build({sound, kTag, SongChunk(kCornerRecords, {})}));
@@ -336,6 +349,16 @@ TEST(AudioArchive, ReplacingIsRefusedForWhatDoesNotFit) {
     EXPECT_EQ(
         MessageOf([&] { ReplaceArchiveSong(archive, built.data, 7, kCornerRecords, nullptr); }),
         "ERROR: chunk 7 is outside the archive (7 chunks)");
+    // Chunk 2, between two songs, is an empty slot whose offset lies inside chunk 3's song.
+    Archive slot;
+    const Bytes corner = SongChunk(kCornerRecords, {});
+    slot.data = Cat(Cat(Bytes{3, 0, 0, 0, 1, 0, 7, 7, 7}, corner), corner);
+    slot.header = Cat(Cat(Cat(U32(0), U32(9)), Cat(U32(30), U32(23))), U32(37));
+    AudioArchive slotted = Read(slot);
+    ASSERT_EQ(slotted.chunks[2].kind, ChunkKind::Song);
+    EXPECT_EQ(
+        MessageOf([&] { ReplaceArchiveSong(slotted, slot.data, 2, kCornerRecords, nullptr); }),
+        "ERROR: chunk 2 is an empty slot whose offset lies past later chunks");
     // Chunks 0 and 2 both start at 0: replacing one would change the other.
     Archive shared;
     shared.data = SongChunk(kCornerRecords, {});

@@ -31,6 +31,10 @@ Bytes U32(std::uint32_t v) {
     return {Bytes::value_type(v), Bytes::value_type(v >> 8), Bytes::value_type(v >> 16),
             Bytes::value_type(v >> 24)};
 }
+std::uint32_t U32At(const Bytes& bytes, std::size_t at) {
+    return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 |
+           std::uint32_t{bytes[at + 3]} << 24;
+}
 Bytes Text(const std::string& s) {
     return Bytes(s.begin(), s.end());
 }
@@ -197,8 +201,15 @@ TEST(CaptureReaders, VgmWaitsChipsSkippedCommandsAndRefusals) {
                           0x92, 1, 2, 3, 4, 5, 0x93, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10,
                           0x68, 0x66, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10,
                           0x5A, 0x20, 0x01};
+    // The last command of each range, and 0x51 and 0x5D beside the OPL writes.
+    const Bytes lasts = {0x3F, 1, 0x4E, 1, 0x50, 1, 0x51, 1, 2, 0x5D, 1, 2, 0xBF, 1, 2,
+                         0xDF, 1, 2, 3, 0xFF, 1, 2, 3, 4, 0x5A, 0x20, 0x01};
     // clang-format on
     EXPECT_EQ(WritesOf(Vgm(others)), (std::vector<Write>{{0, 0x20, 1}}));
+    EXPECT_EQ(WritesOf(Vgm(lasts)), (std::vector<Write>{{0, 0x20, 1}}));
+    // A data block that ends exactly at the end of the file.
+    EXPECT_EQ(WritesOf(Vgm({0x5A, 0x20, 0x01, 0x67, 0x66, 0x00, 0x02, 0, 0, 0, 0xAA, 0xBB})),
+              (std::vector<Write>{{0, 0x20, 1}}));
     EXPECT_EQ(WritesOf(Vgm(Bytes{0x40, 1, 2, 0x5A, 0x20, 0x01}, 0x160)),
               (std::vector<Write>{{0, 0x20, 1}})); // two operands from 1.60 on
     EXPECT_EQ(ErrorOf(Vgm({0x5E, 0x20, 0x01, 0x5F, 0x05, 0x01})), kSecondChip); // OPL3 mode on
@@ -209,6 +220,8 @@ TEST(CaptureReaders, VgmWaitsChipsSkippedCommandsAndRefusals) {
     Bytes padded = Vgm({0x5A, 0x20, 0x01, 0x2F});
     padded[4] = 0x43 - 4;
     EXPECT_EQ(WritesOf(padded), (std::vector<Write>{{0, 0x20, 1}}));
+    padded[4] = 0x40 - 4; // an offset at the data's start is not believed
+    EXPECT_EQ(ErrorOf(padded), "ERROR: unknown VGM command 0x2F at offset 67");
     EXPECT_EQ(ErrorOf(Vgm({0x5A, 0x20})), "Error reading from stream");
     EXPECT_EQ(ErrorOf(Vgm({0x67, 0x66, 0x00, 0xFF, 0, 0, 0})), "Error reading from stream");
 }
@@ -218,7 +231,7 @@ TEST(CaptureReaders, VgmTagTextsAndTheTagKeptWhole) {
     // surrogate pair), its Japanese form, game, its Japanese form, system, its Japanese form,
     // author, ...
     const std::vector<std::vector<std::uint16_t>> texts = {
-        {'T', 0xE9, 0x2713, 0xD800, 0xDFFF, 0xE000},
+        {'T', 0xE9, 0x2713, 0xD800, 0xDFFF, 0xE000, 0x7F, 0x80, 0x7FF, 0x800, 0xD7FF},
         {'J'},
         {'G', 'a', 'm', 'e'},
         {},
@@ -239,7 +252,7 @@ TEST(CaptureReaders, VgmTagTextsAndTheTagKeptWhole) {
     Bytes file = Cat(Vgm({0x5A, 0x20, 0x01, 0x66}), tag);
     file[0x14] = 0x44 - 0x14; // the tag after the four bytes of data from 0x40
     const Capture song = Read(file);
-    EXPECT_EQ(song.title, "T\u00e9\u2713??\ue000");
+    EXPECT_EQ(song.title, "T\u00e9\u2713??\ue000\x7f\u0080\u07ff\u0800\ud7ff");
     EXPECT_EQ(song.game, "Game");
     EXPECT_EQ(song.author, "Me");
     EXPECT_EQ(song.tag, tag);
@@ -321,6 +334,31 @@ TEST(CaptureWriters, ImfThroughVgmAndDroGivesBackEveryWriteAtItsTick) {
     EXPECT_EQ(samples.writes[1].time, 1);
     EXPECT_EQ(samples.writes[2].time, 3);
     EXPECT_EQ(samples.length, 4);
+
+    // Waits of up to 16 samples take one byte, longer ones 0x61 and up to 65535 samples each.
+    TickedWrites waits;
+    waits.writes = {{0, 0x20, 1}, {16, 0x20, 2}, {33, 0x20, 3}, {33 + 65551, 0x20, 4}};
+    waits.length = 33 + 65551 + 65536;
+    const Bytes file = VgmBytes(waits, 44100, "");
+    EXPECT_EQ(Bytes(file.begin() + 0x80, file.end()),
+              (Bytes{0x5A, 0x20, 1,    0x7F, 0x5A, 0x20, 2, 0x61, 0x11, 0x00, 0x5A, 0x20, 3,
+                     0x61, 0xFF, 0xFF, 0x7F, 0x5A, 0x20, 4, 0x61, 0xFF, 0xFF, 0x70, 0x66}));
+    EXPECT_EQ(U32At(file, 0x18), 33u + 65551 + 65536);
+    // The header counts samples in 32 bits: 4294967295 is the most, at three ticks a sample.
+    TickedWrites longest;
+    longest.length = 1431655765;
+    EXPECT_EQ(U32At(VgmBytes(longest, 14700, ""), 0x18), 4294967295u);
+    longest.length += 1;
+    EXPECT_EQ(MessageOf([&] { VgmBytes(longest, 14700, ""); }), "ERROR: song too long for VGM");
+    // A title that is not UTF-8 is read as Latin-1, byte by byte.
+    EXPECT_EQ(Read(VgmBytes(fast, 560,
+                            "\xC3"
+                            "A"
+                            "\xE2\x9C"
+                            "B"
+                            "\xE9"))
+                  .title,
+              "\u00c3A\u00e2\u009cB\u00e9");
 }
 
 TEST(CaptureFiles, RealCapturesReadAsASecondReadingCountsThem) {
@@ -344,6 +382,11 @@ TEST(CaptureFiles, RealCapturesReadAsASecondReadingCountsThem) {
         EXPECT_EQ(CaptureTicks(song, 560).length, at560) << name;
         EXPECT_EQ(CaptureTicks(song, 700).length, at700) << name;
     }
+    for (auto [name, format] : {std::pair{"doofus.dro", "DRO version 1"},
+                                {"dro_v2.dro", "DRO version 2"},
+                                {"crusader.raw", "RAW"},
+                                {"YsBattle.vgm", "VGM"}})
+        EXPECT_EQ(Read(testsupport::ReadBytes(dir / name)).format, format);
     // doofus.dro begins with an unescaped register dump: only that reading matches its header.
     EXPECT_NE(Read(testsupport::ReadBytes(dir / "doofus.dro")).notes.at(0).find("as registers"),
               std::string::npos);
