@@ -386,6 +386,7 @@ session() {
     run imftool convert one.mid one.imf
     hex one.imf
     run imftool convert one.mid one.wlf --game wolf3d --verbose
+    run imftool convert one.mid plain.wlf # a .wlf name alone gives 700 Hz too
     hex one.wlf
     run imftool convert one.mid one.kmf --free-channel0 --rate 280
     run imftool info one.mid
