@@ -25,17 +25,18 @@ struct MidiChannelState {
     int rpn = 0x3FFF;     // the parameter that data entry sets; 0 is the bend range
 };
 
-// One chip channel and the note it plays.
+// One chip channel and the note it plays. All zero until its first note: a voice that is not
+// keyed on is read only for the timbre it holds and when it was let go.
 struct Voice {
-    bool keyOn = false;
-    bool held = false; // the key is down; a note with its key up sounds on under the pedal
-    int midiChannel = -1, key = -1, velocity = 0;
-    std::int64_t note = -1;              // which note-on; both voices of a double note share it
-    std::int64_t started = 0, letGo = 0; // the event order of its key-on and key-up
-    std::int32_t startTick = -1;
-    const BankInstrument* instrument = nullptr; // the timbre loaded, and which voice of it
-    int part = 0;
-    double pitch = 0; // semitones before the bend
+    bool keyOn;
+    bool held; // the key is down; a note with its key up sounds on under the pedal
+    int midiChannel, key, velocity;
+    std::int64_t note;           // which note-on; both voices of a double note share it
+    std::int64_t started, letGo; // the event order of its key-on and key-up
+    std::int32_t startTick;
+    const BankInstrument* instrument; // the timbre loaded, and which voice of it
+    int part;
+    double pitch; // semitones before the bend
 };
 
 const BankOperator& Modulator(const BankInstrument& ins, int part) {
@@ -124,8 +125,8 @@ private:
 
     // A note that found every channel taken by notes of its own tick: it starts one tick late.
     struct PendingNote {
-        int midiChannel = 0, key = 0, velocity = 0;
-        const BankInstrument* instrument = nullptr;
+        int midiChannel, key, velocity;
+        const BankInstrument* instrument;
     };
 
     void StartPending() {
