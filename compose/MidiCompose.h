@@ -17,10 +17,10 @@ struct ComposeSettings {
 
 // A sounding note taken for a new one.
 struct ComposeSteal {
-    std::int32_t tick = 0;
-    int channel = 0; // the chip's
-    int stolenMidiChannel = 0, stolenKey = 0;
-    int midiChannel = 0, key = 0; // of the note that took it
+    std::int32_t tick;
+    int channel; // the chip's
+    int stolenMidiChannel, stolenKey;
+    int midiChannel, key; // of the note that took it
 };
 
 struct ComposeReport {

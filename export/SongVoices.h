@@ -17,16 +17,16 @@ int VoiceChannel(int voice);
 // A timbre the first time it was heard: the voice and tick name it.
 struct FoundTimbre {
     TTimbre timbre; // the full registers (0x43 with its level, 0xA0 as written)
-    int voice = 0;
-    std::int32_t tick = 0;
-    int drumKey = 0; // percussion only: the MIDI key of the drum channel's pitch
+    int voice;
+    std::int32_t tick;
+    int drumKey; // percussion only: the MIDI key of the drum channel's pitch
 };
 
 struct VoiceNote {
-    int voice = 0;
-    std::int32_t start = 0;
-    std::int32_t end = 0;
-    int level = 0; // total level of the carrier (the drum's operator) at key-on: 0 loudest, 63
+    int voice;
+    std::int32_t start;
+    std::int32_t end;
+    int level; // total level of the carrier (the drum's operator) at key-on: 0 loudest, 63
     struct Pitch {
         std::int32_t time;
         std::uint16_t blockFnum; // (block << 10) | frequency number, as in 0xB0/0xA0

@@ -11,16 +11,16 @@
 // Which chip (or register set) a logged write went to. Only the first OPL2-compatible chip and
 // an OPL3's first register set can carry an IMF song; the others are second chips.
 struct CaptureChip {
-    std::uint8_t id = 0; // the reader's own number for the chip or port
-    bool second = false; // a second chip, a Y8950 or an OPL3's second register set
+    std::uint8_t id; // the reader's own number for the chip or port
+    bool second;     // a second chip, a Y8950 or an OPL3's second register set
 };
 
 struct CaptureWrite {
-    std::int64_t time = 0; // in the capture's units since its start
-    std::uint8_t reg = 0;
-    std::uint8_t val = 0;
+    std::int64_t time; // in the capture's units since its start
+    std::uint8_t reg;
+    std::uint8_t val;
     CaptureChip chip;
-    bool setup = false; // came before the capture's first wait
+    bool setup; // came before the capture's first wait
 };
 
 struct Capture {

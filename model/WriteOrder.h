@@ -11,9 +11,9 @@
 
 // One write with its real register number and its song time.
 struct TimedWrite {
-    std::int32_t time = 0;
-    std::uint8_t reg = 0;
-    std::uint8_t val = 0;
+    std::int32_t time;
+    std::uint8_t reg;
+    std::uint8_t val;
 };
 
 namespace writeorder {

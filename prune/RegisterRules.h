@@ -15,9 +15,9 @@
 // One write of a stream, in the order the writes reach the chip. Writes with equal times reach
 // it with no sample made between them, whatever the unit (song ticks, capture samples).
 struct StreamWrite {
-    std::int64_t time = 0;
-    std::uint8_t reg = 0;
-    std::uint8_t val = 0;
+    std::int64_t time;
+    std::uint8_t reg;
+    std::uint8_t val;
 };
 
 constexpr std::size_t kNoLoop = std::numeric_limits<std::size_t>::max();
