@@ -135,6 +135,13 @@ TEST(CaptureReaders, DroVersion2DelaysChipBitCodeMapAndTags) {
     const Capture longText =
         Read(Cat(DroV2(pairs), Cat({0xFF, 0xFF, 0x1A, 0, 0x1C}, Text(std::string(1030, 'd')))));
     EXPECT_EQ(longText.description, std::string(1023, 'd'));
+    // A title and an author stop at 40 bytes.
+    const Capture title40 =
+        Read(Cat(DroV2(pairs), Cat({0xFF, 0xFF, 0x1A}, Text(std::string(45, 't')))));
+    EXPECT_EQ(title40.title, std::string(40, 't'));
+    const Capture author40 =
+        Read(Cat(DroV2(pairs), Cat({0xFF, 0xFF, 0x1A, 'T', 0, 0x1B}, Text(std::string(45, 'a')))));
+    EXPECT_EQ(author40.author, std::string(40, 'a'));
     EXPECT_EQ(WritesOf(DroV2(pairs)),
               (std::vector<Write>{{0, 0x20, 1}, {5, 0xB0, 0x31}, {517, 0xB0, 0x11}}));
     EXPECT_EQ(std::tie(song.title, song.author), std::tie("Song", "Me"));
@@ -344,6 +351,20 @@ TEST(CaptureWriters, ImfThroughVgmAndDroGivesBackEveryWriteAtItsTick) {
               (Bytes{0x5A, 0x20, 1,    0x7F, 0x5A, 0x20, 2, 0x61, 0x11, 0x00, 0x5A, 0x20, 3,
                      0x61, 0xFF, 0xFF, 0x7F, 0x5A, 0x20, 4, 0x61, 0xFF, 0xFF, 0x70, 0x66}));
     EXPECT_EQ(U32At(file, 0x18), 33u + 65551 + 65536);
+    // DRO: waits of up to 255 ms take the short code, whole 256 ms up to 65536 the long one.
+    TickedWrites ms;
+    ms.writes = {{0, 0x20, 1}, {255, 0x20, 2}, {511, 0x20, 3}, {511 + 65793, 0x20, 4}};
+    ms.length = 511 + 65793 + 1;
+    EXPECT_EQ(DroBytes(ms, 1000),
+              Cat(Cat(Text("DBRAWOPL"),
+                      {2, 0, 0, 0, 10, 0, 0, 0, 0x01, 0x03, 0x01, 0x00, 0, 0, 0, 1, 2, 1, 0x20}),
+                  {0, 1, 1, 0xFE, 0, 2, 2, 0, 0, 3, 2, 0xFF, 2, 0, 1, 0, 0, 4, 1, 0}));
+    // The DRO header counts milliseconds in 32 bits: five a tick at 200 Hz.
+    TickedWrites longestDro;
+    longestDro.length = 858993459;
+    EXPECT_EQ(U32At(DroBytes(longestDro, 200), 16), 4294967295u);
+    longestDro.length += 1;
+    EXPECT_EQ(MessageOf([&] { DroBytes(longestDro, 200); }), "ERROR: song too long for DRO");
     // The header counts samples in 32 bits: 4294967295 is the most, at three ticks a sample.
     TickedWrites longest;
     longest.length = 1431655765;
