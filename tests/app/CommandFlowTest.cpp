@@ -94,6 +94,27 @@ TEST_F(CommandFlow, ImfSongIsReportedAndSavedBesideTheInput) {
     EXPECT_EQ(ReadBytes(dir / "song_optimized.imf"), kImfSong);
 }
 
+TEST_F(CommandFlow, RepeatedTimbreWritesFallAwayAndChannel0IsLeftFree) {
+    // One note played three times on channel 0, each time after all its timbre writes again.
+    Bytes song = {0, 0, 0, 0};
+    for (int i = 0; i < 3; ++i) {
+        for (int reg : {0x20, 0x23, 0x40, 0x43, 0x60, 0x63, 0x80, 0x83, 0xE0, 0xE3, 0xC0})
+            song.insert(song.end(), {static_cast<std::uint8_t>(reg), 0x11, 0, 0});
+        song.insert(song.end(), {0xA0, 0x44, 0, 0, 0xB0, 0x31, 10, 0, 0xB0, 0x11, 5, 0});
+    }
+    WriteBytes(dir / "song.imf", song);
+    Result run = Run({(dir / "song.imf").string()});
+    EXPECT_EQ(run.status, 0);
+    // Written once, in the canonical order, on channel 1.
+    Bytes expected = {0, 0, 0, 0};
+    for (int reg : {0x21, 0x24, 0x41, 0x44, 0x61, 0x64, 0x81, 0x84, 0xC1, 0xE1, 0xE4})
+        expected.insert(expected.end(), {static_cast<std::uint8_t>(reg), 0x11, 0, 0});
+    expected.insert(expected.end(), {0xA1, 0x44, 0, 0});
+    for (int i = 0; i < 3; ++i)
+        expected.insert(expected.end(), {0xB1, 0x31, 10, 0, 0xB1, 0x11, 5, 0});
+    EXPECT_EQ(ReadBytes(dir / "song_optimized.imf"), expected);
+}
+
 TEST_F(CommandFlow, KmfContentIsSavedAsKmfWithRate560ForRate0) {
     WriteBytes(dir / "x.imf", kKmfSong);
     Result run = Run({(dir / "x.imf").string()});
