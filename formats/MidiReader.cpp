@@ -60,14 +60,14 @@ private:
 
 // An event at a tick of the file, before the tempo map turns ticks into time.
 struct TickEvent {
-    std::int64_t tick = 0;
-    int track = 0;
+    std::int64_t tick;
+    int track;
     MidiEvent event;
 };
 
 struct TempoChange {
-    std::int64_t tick = 0;
-    std::int64_t tempo = kDefaultTempo;
+    std::int64_t tick;
+    std::int64_t tempo; // microseconds a quarter note
 };
 
 struct TrackReading {
