@@ -54,12 +54,13 @@ struct RegisterTable {
 const RegisterTable kRegisters;
 
 // The last kept write of a register at the time being read, while a later one may replace it.
+// The rest is read only while `time` names one.
 struct Pending {
-    std::int64_t time = -1;          // -1: none
-    std::size_t at = 0;              // its index in the stream
-    std::uint16_t before = 0;        // the register's value before it (kUnwritten: none)
-    std::uint16_t rawBefore = 0;     // the same, with the bits the chip lacks
-    std::uint32_t keyEventsAtIt = 0; // key events of its owner channel when it was written
+    std::int64_t time = -1;      // -1: none
+    std::size_t at;              // its index in the stream
+    std::uint16_t before;        // the register's value before it (kUnwritten: none)
+    std::uint16_t rawBefore;     // the same, with the bits the chip lacks
+    std::uint32_t keyEventsAtIt; // key events of its owner channel when it was written
 };
 
 // The pass's memory of the chip, forgotten at a loop point.
