@@ -4,6 +4,7 @@
 #include "Opl2Chip.h"
 #include "ScriptedSurface.h"
 #include "SongFeed.h"
+#include "SongRender.h"
 
 #include <gtest/gtest.h>
 
@@ -83,4 +84,37 @@ TEST(ViewerPlaybackTest, PlayingEndsTwoSecondsAfterTheLastWrite) {
     scripted->playedSamples = Opl2Chip::kSampleRate * 5 / 2;
     playback.Feed();
     EXPECT_FALSE(playback.Playing());
+}
+
+TEST(ViewerPlaybackTest, SamplesAreMadeAQuarterSecondAheadOfThoseHeard) {
+    ScriptedScreen scripted;
+    const std::int64_t ahead = Opl2Chip::kSampleRate / 4;
+    // The last write at tick 5 of 10 a second: playing ends 2 s after it.
+    ViewerPlayback playback({{0, 0xA0, 0x44}, {5, 0xA0, 0x45}}, 10, 0);
+    const std::int64_t end = SampleOfTick(5, 10) + 2 * Opl2Chip::kSampleRate;
+    ASSERT_TRUE(playback.Start(0));
+    EXPECT_EQ(scripted->queuedSamples, ahead);
+    EXPECT_EQ(scripted->sampleRate, Opl2Chip::kSampleRate);
+    scripted->playedSamples = 1000;
+    playback.Feed();
+    EXPECT_EQ(scripted->queuedSamples, 1000 + ahead);
+    playback.Feed(); // nothing more heard: nothing more made
+    EXPECT_EQ(scripted->queuedSamples, 1000 + ahead);
+    scripted->playedSamples = end - 100; // never past the end
+    playback.Feed();
+    EXPECT_EQ(scripted->queuedSamples, end);
+    // Past the end there is nothing to play.
+    EXPECT_FALSE(playback.Start(30));
+    EXPECT_FALSE(playback.Playing());
+
+    // A song without writes plays its two seconds of tail; a rate of 0 plays at 560 Hz.
+    ViewerPlayback empty({}, 0, 0);
+    ASSERT_TRUE(empty.Start(0));
+    scripted->playedSamples = 2 * Opl2Chip::kSampleRate - 1;
+    empty.Feed();
+    EXPECT_TRUE(empty.Playing());
+    EXPECT_EQ(empty.HeardTick(), 1120);
+    scripted->playedSamples = 2 * Opl2Chip::kSampleRate;
+    empty.Feed();
+    EXPECT_FALSE(empty.Playing());
 }
