@@ -189,6 +189,14 @@ session() {
     run imftool info drums.imf
     run imftool render drums.imf --stems drum_stems
     run ls drum_stems
+    # Channels 6, 7 and 8 with registers of their own: each drum takes its own operators'.
+    bytes kit.imf 00 00 00 00 30 01 00 00 31 02 00 00 32 03 00 00 33 04 00 00 34 05 00 00 \
+        35 06 00 00 50 07 00 00 51 08 00 00 52 09 00 00 53 0a 00 00 54 0b 00 00 55 0c 00 00 \
+        a6 10 00 00 a7 20 00 00 a8 30 00 00 b6 05 00 00 b7 09 00 00 b8 0d 00 00 bd 3f 05 00 \
+        bd 20 00 00
+    run imftool instruments kit.imf kit
+    run ls kit
+    run imftool info kit
 
     section "captures and the rate: every conversion keeps every write"
     bytes song.wlf 00 00 00 00 33 21 00 00 a7 40 00 00 bd 20 02 00 b7 31 03 00 bd 00 01 00 \
