@@ -173,7 +173,7 @@ SoundComparison CompareSounds(const std::vector<std::int16_t>& a,
     for (std::size_t start = 0; start < length; start += hop) {
         ++result.windows;
         meter.Measure(filteredA, filteredB, start, levelsA, levelsB);
-        BandDifference worst;
+        BandDifference worst{};
         bool counted = false;
         for (int band = 0; band < kCriticalBands; ++band) {
             if (std::max(levelsA[band], levelsB[band]) <= kAudibleDbfs)

@@ -23,10 +23,10 @@ double CriticalBandTop(int band, int sampleRate);
 
 // One counted band of one window.
 struct BandDifference {
-    double seconds = 0; // start of the window
-    int band = 0;       // 0-based
-    double levelA = 0;  // dBFS
-    double levelB = 0;
+    double seconds; // start of the window
+    int band;       // 0-based
+    double levelA;  // dBFS
+    double levelB;
     double Difference() const { return levelA > levelB ? levelA - levelB : levelB - levelA; }
 };
 

@@ -4,8 +4,8 @@
 #include <cstdint>
 
 struct OplFrequency {
-    int fnum = 0;  // 0..1023
-    int block = 0; // 0..7
+    int fnum;  // 0..1023
+    int block; // 0..7
     // The value of 0xB0 without the key bit, and of 0xA0.
     std::uint8_t B0() const { return static_cast<std::uint8_t>(block << 2 | fnum >> 8); }
     std::uint8_t A0() const { return static_cast<std::uint8_t>(fnum & 0xFF); }

@@ -12,8 +12,8 @@
 // 15 bits, and at least 1. Raises "ERROR: no exact MIDI tempo for N ticks per
 // second" when even k = 1 gives a division above 32,767.
 struct MidiTempo {
-    int division = 0; // ticks per quarter note
-    std::uint32_t microsecondsPerQuarter = 0;
+    int division; // ticks per quarter note
+    std::uint32_t microsecondsPerQuarter;
 };
 MidiTempo ChooseMidiTempo(int tickRate);
 

@@ -36,13 +36,14 @@ int OperatorOf(std::uint8_t reg) {
     return offset - 2 * (offset / 8);
 }
 
-// The last write of an operator register, watched until the register is written again.
+// The last write of an operator register, watched until the register is written again; all
+// zero (not open) until its register's first write.
 struct Watch {
-    std::size_t write = 0;
-    std::uint8_t value = 0;
-    bool open = false;   // watching a write
-    bool silent = false; // and every sample so far was silence without it
-    int level = 0;       // for a level write: the lower total level of the two values
+    std::size_t write;
+    std::uint8_t value;
+    bool open;   // watching a write
+    bool silent; // and every sample so far was silence without it
+    int level;   // for a level write: the lower total level of the two values
 };
 
 class SilenceWatcher {
