@@ -1,6 +1,7 @@
 #include "ScriptedSurface.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 void ScriptedSurface::OpenWindow(int width, int height, int rate) {
     frameRate = rate;
@@ -44,6 +45,10 @@ const ScriptedFrame* ScriptedSurface::FrameAt(std::size_t index) const {
 }
 
 void ScriptedSurface::Flip() {
+    // A viewer that goes on after the close it was given would loop for ever: the test fails
+    // instead, well after the script has ended.
+    if (flips_ > script_.size() + 1000)
+        throw std::runtime_error("the window was never closed");
     frames.push_back(current_);
     if (frameRate > 0)
         playedSamples = std::min(queuedSamples, playedSamples + sampleRate / frameRate);
