@@ -2,6 +2,7 @@
 #pragma once
 
 #include "ChipEmulator.h"
+#include "Voice.h"
 #include "VoiceMute.h"
 #include "WriteOrder.h"
 
@@ -44,6 +45,6 @@ private:
     std::int64_t position_ = 0;
     std::unique_ptr<ChipEmulator> chip_;
     VoiceSet muted_ = 0;
-    std::array<std::uint8_t, 9> keyRegisters_{}; // 0xB0..0xB8 as the song wrote them
-    std::uint8_t rhythmRegister_ = 0;            // 0xBD as the song wrote it
+    std::array<std::uint8_t, kMelodicVoices> keyRegisters_{}; // 0xB0..0xB8 as the song wrote them
+    std::uint8_t rhythmRegister_ = 0;                         // 0xBD as the song wrote it
 };

@@ -148,7 +148,7 @@ private:
     std::int32_t tick_ = 0;
     std::array<int, kVoiceCount> open_{};   // index of the sounding note, or -1
     std::array<bool, kVoiceCount> fresh_{}; // keyed on in the current tick
-    std::array<bool, 9> changed_{};         // a channel register was written this tick
+    std::array<bool, kMelodicVoices> changed_{};         // a channel register was written this tick
     std::map<std::pair<int, TTimbre::LooseKey>, int> known_;
     SongVoices result_;
 };

@@ -5,6 +5,7 @@
 #include "Note.h"
 #include "RegisterMap.h"
 #include "Timbre.h"
+#include "Voice.h"
 
 #include <array>
 #include <cstdint>
@@ -17,9 +18,9 @@
 class TImfSong {
 public:
     std::array<TInstructionList, 10> channels;
-    std::array<NoteRef, 9> activenotes;
-    std::array<NoteRef, 5> rhythmnotes;
-    std::int32_t globaltime = 0;  // ticks: the sum of all delays since InitRead
+    std::array<NoteRef, kMelodicVoices> activenotes; // the sounding note of each channel
+    std::array<NoteRef, kDrumCount> rhythmnotes;     // and of each drum
+    std::int32_t globaltime = 0;                     // ticks: the sum of all delays since InitRead
     std::int32_t globalindex = 0; // number of ProcessCommand calls since InitRead
     std::int32_t rhythmMode = 0;
     PerRegister<std::uint16_t> regs{}; // last value per register, 256 = not written

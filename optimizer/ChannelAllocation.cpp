@@ -139,7 +139,7 @@ TImfSong TracksToSong(const TTrackList& tracks, const TInstructionList& globals,
     ChannelTimbres timbres;
     for (TTimbre& timbre : timbres)
         timbre.InitUndefined();
-    std::array<TInstructionList, 9> outputs;
+    std::array<TInstructionList, kMelodicVoices> outputs;
     ChannelTimes times{};
 
     for (const TrackRef& track : working) {

@@ -4,14 +4,16 @@
 #include "ImfSong.h"
 #include "Timbre.h"
 #include "Track.h"
+#include "Voice.h"
 
 #include <array>
 #include <cstdint>
 #include <limits>
 #include <vector>
 
-using ChannelTimbres = std::array<TTimbre, 9>;
-using ChannelTimes = std::array<std::int32_t, 9>; // when each channel is free again, in ticks
+using ChannelTimbres = std::array<TTimbre, kMelodicVoices>;
+using ChannelTimes =
+    std::array<std::int32_t, kMelodicVoices>; // when each channel is free again, in ticks
 using ChannelOrder = std::vector<int>;
 
 // The free time of a channel that plays a note sounding to the end of the song.

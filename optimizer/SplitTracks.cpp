@@ -1,6 +1,7 @@
 #include "SplitTracks.h"
 
 #include "Console.h"
+#include "Voice.h"
 
 #include <array>
 #include <map>
@@ -10,8 +11,9 @@
 namespace {
 
 struct SplitState {
-    std::array<TTimbre, 9> timbres{}; // the register state of each chip channel, all zero at first
-    std::array<TInstructionList, 9> pending;
+    std::array<TTimbre, kMelodicVoices>
+        timbres{}; // the register state of each chip channel, all zero at first
+    std::array<TInstructionList, kMelodicVoices> pending;
     TTrackList tracks;
     // The tracks that may take a further note, by timbre, each set in creation order. A track
     // whose last note sounds to the end of the song takes no further note and is left out.
