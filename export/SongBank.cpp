@@ -40,7 +40,10 @@ InstrumentBank SongBank(const SongVoices& voices, const std::vector<std::string>
         voiceName += std::to_string(found.voice);
         bank.melodic.push_back(make(found, voiceName));
     }
-    std::vector<bool> taken;
+    // A slot holds a drum unless it is still a blank.
+    auto taken = [&bank](std::size_t note) {
+        return note < bank.percussion.size() && !(bank.percussion[note].flags & kBlankInstrument);
+    };
     for (const FoundTimbre& found : voices.drums) {
         int drum = (found.voice - kFirstDrumVoice) % kDrumCount;
         BankInstrument instrument = make(found, DrumOfVoice(found.voice).shortName);
@@ -58,17 +61,15 @@ InstrumentBank SongBank(const SongVoices& voices, const std::vector<std::string>
                 return static_cast<std::size_t>(other.midiNote) == note;
             });
         };
-        if (at < taken.size() && taken[at])
-            for (at = 0; at < taken.size() && (taken[at] || reserved(at)); ++at) {
+        if (taken(at))
+            for (at = 0; at < bank.percussion.size() && (taken(at) || reserved(at)); ++at) {
             }
         if (at >= bank.percussion.size()) {
             BankInstrument blank;
             blank.flags = kBlankInstrument;
             bank.percussion.resize(at + 1, blank);
-            taken.resize(at + 1, false);
         }
         bank.percussion[at] = instrument;
-        taken[at] = true;
     }
     return bank;
 }

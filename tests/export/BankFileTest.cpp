@@ -238,3 +238,26 @@ TEST(MidiVelocity, TwoStepsOfVelocityPerStepOfAttenuationDownToOne) {
     EXPECT_EQ(VelocityOfLevel(64), 1);
     EXPECT_EQ(VelocityOfLevel(-1), 127);
 }
+
+TEST(SongBankTest, MoreTimbresOfOneDrumTakeTheFirstFreeWoplSlots) {
+    // The bass drum with three timbres: its own key 36 first, then slots 0 and 1.
+    TImfSong song;
+    testsupport::Feed(song, {{0x30, 0x01},
+                             {0xBD, 0x30, 10},
+                             {0xBD, 0x20},
+                             {0x30, 0x02},
+                             {0xBD, 0x30, 10},
+                             {0xBD, 0x20},
+                             {0x30, 0x03},
+                             {0xBD, 0x30, 10},
+                             {0xBD, 0x20}});
+    const SongVoices voices = ReadSongVoices(song);
+    ASSERT_EQ(voices.drums.size(), 3u);
+    const InstrumentBank wopl = SongBank(voices, {}, BankFormat::Wopl);
+    ASSERT_EQ(wopl.percussion.size(), 37u);
+    EXPECT_EQ(wopl.percussion[36].modulator.character, 0x01);
+    EXPECT_EQ(wopl.percussion[0].modulator.character, 0x02);
+    EXPECT_EQ(wopl.percussion[1].modulator.character, 0x03);
+    for (std::size_t slot = 2; slot < 36; ++slot)
+        EXPECT_EQ(wopl.percussion[slot].flags, kBlankInstrument) << slot;
+}
