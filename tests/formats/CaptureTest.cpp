@@ -153,6 +153,8 @@ TEST(CaptureReaders, DroVersion2DelaysChipBitCodeMapAndTags) {
     Bytes wide = DroV2(pairs);
     wide[25] = 129; // seven bits of index reach 128 registers
     EXPECT_EQ(ErrorOf(wide), "ERROR: DRO code map of 129 entries");
+    // Two bytes after the pairs are too few for a tag block.
+    EXPECT_EQ(Read(Cat(DroV2(pairs), {0xFF, 0xFF})).title, "");
     Bytes cut = DroV2(pairs);
     cut.pop_back();
     EXPECT_EQ(ErrorOf(cut), "Error reading from stream");
@@ -371,6 +373,9 @@ TEST(CaptureWriters, ImfThroughVgmAndDroGivesBackEveryWriteAtItsTick) {
     EXPECT_EQ(U32At(VgmBytes(longest, 14700, ""), 0x18), 4294967295u);
     longest.length += 1;
     EXPECT_EQ(MessageOf([&] { VgmBytes(longest, 14700, ""); }), "ERROR: song too long for VGM");
+    // Characters of two and three bytes at the very end of a title.
+    EXPECT_EQ(Read(VgmBytes(fast, 560, "\u2713\u00e9")).title, "\u2713\u00e9");
+    EXPECT_EQ(Read(VgmBytes(fast, 560, "\u00e9\u2713")).title, "\u00e9\u2713");
     // A title that is not UTF-8 is read as Latin-1, byte by byte.
     EXPECT_EQ(Read(VgmBytes(fast, 560,
                             "\xC3"

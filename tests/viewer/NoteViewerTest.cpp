@@ -164,6 +164,13 @@ TEST_F(NoteViewerTest, ZoomingOutStopsBeforeTheScaleOverflows) {
     EXPECT_EQ(state.scrollLimit, 4800 - 1000 * (5 << 18));
 }
 
+TEST(ViewerState, AWindowOfNoWidthCountsAsOnePixel) {
+    const TViewerState state = InitialViewerState(0, 800, 1, 4800);
+    EXPECT_EQ(state.width, 1);
+    EXPECT_EQ(state.ticksPerPixel, 4800);
+    EXPECT_EQ(state.scrollLimit, 0);
+}
+
 TEST_F(NoteViewerTest, DownStopsOnceTheLastRowIsVisible) {
     // 60 rows, (800 - 16) / 15 = 52 fit: the last first row is 8.
     TNoteRows rows;
