@@ -8,9 +8,11 @@
 #include <numbers>
 
 namespace {
-constexpr std::array<double, kCriticalBands> kBandTops = {
-    100,  200,  300,  400,  510,  630,  770,  920,  1080, 1270, 1480,  1720,
-    2000, 2320, 2700, 3150, 3700, 4400, 5300, 6400, 7700, 9500, 12000, 15500};
+// The upper edges in Hz of all bands but the last, which runs to half the sample rate.
+constexpr double kBandTops[] = {100,  200,  300,  400,  510,  630,  770,  920,
+                                1080, 1270, 1480, 1720, 2000, 2320, 2700, 3150,
+                                3700, 4400, 5300, 6400, 7700, 9500, 12000};
+static_assert(std::size(kBandTops) == kCriticalBands - 1);
 // 0 dBFS: a square wave at full scale, whose mean square is the peak squared.
 constexpr double kFullScaleMeanSquare = 32768.0 * 32768.0;
 

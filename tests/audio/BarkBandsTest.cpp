@@ -78,3 +78,13 @@ TEST(BarkBands, TheHighestBandRunsToHalfTheSampleRate) {
     ASSERT_EQ(c.worstWindows.size(), 1u);
     EXPECT_EQ(c.worstWindows[0].band, 22);
 }
+
+TEST(BarkBands, TheBandsAreZwickersCriticalBands) {
+    // Their upper edges in Hz (Zwicker, 1961). A window of 20 ms cannot tell an edge moved by
+    // a few hertz, so the table itself is checked; the last band runs to half the rate.
+    const double kTops[] = {100,  200,  300,  400,  510,  630,  770,  920,  1080, 1270, 1480, 1720,
+                            2000, 2320, 2700, 3150, 3700, 4400, 5300, 6400, 7700, 9500, 12000};
+    for (int band = 0; band < 23; ++band)
+        EXPECT_EQ(CriticalBandTop(band, kRate), kTops[band]) << band;
+    EXPECT_EQ(CriticalBandTop(23, kRate), kRate / 2.0);
+}
