@@ -213,6 +213,34 @@ TEST(UnheardWrites, OperatorsAtRestOnEveryChannel) {
     }
 }
 
+TEST(UnheardWrites, OnlyAKeyOnReadsTheRatesAtRest) {
+    // A new block without the key reads nothing: the attack rate written at rest before it
+    // goes (and the write back to the tone's own rate with it).
+    const TImfSong block = Dropped(
+        ToneThen(900, {{0x63, 0x10, 10}, {0xB0, 0x12, 10}, {0x63, 0xF0}, {0xB0, 0x31, 100}}));
+    EXPECT_FALSE(Holds(block, {1000, 0x63, 0x10}));
+    // A key-on keyed off in its own tick reads both operators' rates, on every channel.
+    for (int channel = 0; channel < 9; ++channel) {
+        SCOPED_TRACE(channel);
+        const int slot = channel % 3 + 8 * (channel / 3);
+        auto reg = [](int number) { return static_cast<std::uint8_t>(number); };
+        for (int attack : {0x60 + slot, 0x63 + slot}) {
+            TImfSong song;
+            testsupport::StartWithToneTimbre(song, slot);
+            testsupport::FeedMore(song, {{0x01, 0x20},
+                                         {reg(0xA0 + channel), 0x44},
+                                         {reg(0xB0 + channel), 0x31, 100},
+                                         {reg(0xB0 + channel), 0x11, 900},
+                                         {reg(attack), 0x10, 10},
+                                         {reg(0xB0 + channel), 0x31},
+                                         {reg(0xB0 + channel), 0x11, 10},
+                                         {reg(attack), 0xF0},
+                                         {reg(0xB0 + channel), 0x31, 100}});
+            EXPECT_TRUE(Holds(Dropped(song), {1000, reg(attack), 0x10})) << attack;
+        }
+    }
+}
+
 TEST(UnheardWrites, RegistersInTheGapsAreNoOperators) {
     // 0x46 and 0x4E would be operators 6 and 12 if the gaps were not skipped: both at rest here.
     std::vector<TimedWrite> writes;
