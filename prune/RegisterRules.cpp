@@ -1,6 +1,7 @@
 #include "RegisterRules.h"
 
 #include "RegisterMap.h"
+#include "Voice.h"
 #include "WriteOrder.h"
 
 namespace {
@@ -8,7 +9,7 @@ constexpr std::uint16_t kUnwritten = 256; // a register the song has not written
 constexpr std::uint8_t kRhythmReg = 0xBD;
 constexpr std::uint8_t kKeyBit = 0x20;
 constexpr std::uint8_t kRhythmKeyBits = 0x3F; // rhythm mode and the five percussion keys
-constexpr int kAllChannels = 9;               // a register that every key-on may read
+constexpr int kAllChannels = kMelodicVoices;  // past the channels: every key-on may read it
 
 bool IsTimer(int reg) {
     return reg >= 0x02 && reg <= 0x04;

@@ -108,6 +108,10 @@ session() {
     run imftool tracks two.imf t
     run ls t
     hex t/track001.imf
+    # The chip-wide writes go with every track.
+    bytes globals.imf 00 00 00 00 01 20 00 00 21 01 00 00 a1 44 00 00 b1 31 0a 00 b1 11 05 00
+    run imftool tracks globals.imf g
+    hex g/track001.imf
     run imftool volume two.imf loud.imf -8 --channel 2
     hex loud.imf
     run imftool volume two.imf loudest.imf 60
