@@ -88,13 +88,23 @@ TEST(UnheardWrites, OnePassRules) {
 }
 
 namespace {
-// A tone on channel 0 from tick 0 to 100 (release 7: gone within 200 ticks), `rest` ticks
-// without a key, then writes to its carrier.
-TImfSong ToneThen(int rest, std::initializer_list<testsupport::Write> later) {
+std::uint8_t Reg(int number) {
+    return static_cast<std::uint8_t>(number);
+}
+// The offset of the modulator of a channel's operators.
+int SlotOf(int channel) {
+    return channel % 3 + 8 * (channel / 3);
+}
+
+// A tone on the channel from tick 0 to 100 (release 7: gone within 200 ticks), `rest` ticks
+// without a key, then the later writes.
+TImfSong ToneThen(int rest, std::initializer_list<testsupport::Write> later, int channel = 0) {
     TImfSong song;
-    testsupport::StartWithToneTimbre(song);
-    testsupport::FeedMore(song,
-                          {{0x01, 0x20}, {0xA0, 0x44}, {0xB0, 0x31, 100}, {0xB0, 0x11, rest}});
+    testsupport::StartWithToneTimbre(song, SlotOf(channel));
+    testsupport::FeedMore(song, {{0x01, 0x20},
+                                 {Reg(0xA0 + channel), 0x44},
+                                 {Reg(0xB0 + channel), 0x31, 100},
+                                 {Reg(0xB0 + channel), 0x11, rest}});
     testsupport::FeedMore(song, later);
     return song;
 }
@@ -170,23 +180,22 @@ TEST(UnheardWrites, OperatorsAtRest) {
     for (Drum drum :
          {Drum{0x10, 6, 0x10, 0x73}, Drum{0x11, 7, 0x08, 0x74}, Drum{0x12, 8, 0x04, 0x72}}) {
         SCOPED_TRACE(drum.channel);
-        auto reg = [](int number) { return static_cast<std::uint8_t>(number); };
         const auto hit = static_cast<std::uint8_t>(0x20 | drum.bit);
         TImfSong song;
         testsupport::StartWithToneTimbre(song, drum.firstSlot);
         testsupport::FeedMore(song, {{0x01, 0x20},
-                                     {reg(0xA0 + drum.channel), 0x44},
-                                     {reg(0xB0 + drum.channel), 0x09},
+                                     {Reg(0xA0 + drum.channel), 0x44},
+                                     {Reg(0xB0 + drum.channel), 0x09},
                                      {0xBD, hit, 100},
                                      {0xBD, 0x20, 900},
-                                     {reg(drum.attackReg), 0x10, 10},
+                                     {Reg(drum.attackReg), 0x10, 10},
                                      {0xBD, hit},
                                      {0xBD, 0x20, 10},
-                                     {reg(drum.attackReg), 0xF0},
+                                     {Reg(drum.attackReg), 0xF0},
                                      {0xBD, hit, 100}});
         const TImfSong dropped = Dropped(song);
-        EXPECT_TRUE(Holds(dropped, {1000, reg(drum.attackReg), 0x10}));
-        EXPECT_TRUE(Holds(dropped, {1020, reg(drum.attackReg), 0xF0}));
+        EXPECT_TRUE(Holds(dropped, {1000, Reg(drum.attackReg), 0x10}));
+        EXPECT_TRUE(Holds(dropped, {1020, Reg(drum.attackReg), 0xF0}));
     }
 }
 
@@ -195,19 +204,14 @@ TEST(UnheardWrites, OperatorsAtRestOnEveryChannel) {
     // operator's level at rest, and the write back to it, go on every channel.
     for (int channel = 0; channel < 9; ++channel) {
         SCOPED_TRACE(channel);
-        const int slot = channel % 3 + 8 * (channel / 3);
-        auto reg = [](int number) { return static_cast<std::uint8_t>(number); };
-        TImfSong song;
-        testsupport::StartWithToneTimbre(song, slot);
-        testsupport::FeedMore(song, {{0x01, 0x20},
-                                     {reg(0xA0 + channel), 0x44},
-                                     {reg(0xB0 + channel), 0x31, 100},
-                                     {reg(0xB0 + channel), 0x11, 900},
-                                     {reg(0x40 + slot), 0x20, 10},
-                                     {reg(0x40 + slot), 0x3F},
-                                     {reg(0x43 + slot), 0x20, 10},
-                                     {reg(0x43 + slot), 0x00},
-                                     {reg(0xB0 + channel), 0x31, 100}});
+        const int slot = SlotOf(channel);
+        const TImfSong song = ToneThen(900,
+                                       {{Reg(0x40 + slot), 0x20, 10},
+                                        {Reg(0x40 + slot), 0x3F},
+                                        {Reg(0x43 + slot), 0x20, 10},
+                                        {Reg(0x43 + slot), 0x00},
+                                        {Reg(0xB0 + channel), 0x31, 100}},
+                                       channel);
         const std::size_t before = SongWrites(song).size();
         EXPECT_EQ(SongWrites(Dropped(song)).size(), before - 4);
     }
@@ -222,21 +226,16 @@ TEST(UnheardWrites, OnlyAKeyOnReadsTheRatesAtRest) {
     // A key-on keyed off in its own tick reads both operators' rates, on every channel.
     for (int channel = 0; channel < 9; ++channel) {
         SCOPED_TRACE(channel);
-        const int slot = channel % 3 + 8 * (channel / 3);
-        auto reg = [](int number) { return static_cast<std::uint8_t>(number); };
+        const int slot = SlotOf(channel);
         for (int attack : {0x60 + slot, 0x63 + slot}) {
-            TImfSong song;
-            testsupport::StartWithToneTimbre(song, slot);
-            testsupport::FeedMore(song, {{0x01, 0x20},
-                                         {reg(0xA0 + channel), 0x44},
-                                         {reg(0xB0 + channel), 0x31, 100},
-                                         {reg(0xB0 + channel), 0x11, 900},
-                                         {reg(attack), 0x10, 10},
-                                         {reg(0xB0 + channel), 0x31},
-                                         {reg(0xB0 + channel), 0x11, 10},
-                                         {reg(attack), 0xF0},
-                                         {reg(0xB0 + channel), 0x31, 100}});
-            EXPECT_TRUE(Holds(Dropped(song), {1000, reg(attack), 0x10})) << attack;
+            const TImfSong song = ToneThen(900,
+                                           {{Reg(attack), 0x10, 10},
+                                            {Reg(0xB0 + channel), 0x31},
+                                            {Reg(0xB0 + channel), 0x11, 10},
+                                            {Reg(attack), 0xF0},
+                                            {Reg(0xB0 + channel), 0x31, 100}},
+                                           channel);
+            EXPECT_TRUE(Holds(Dropped(song), {1000, Reg(attack), 0x10})) << attack;
         }
     }
 }
