@@ -392,7 +392,12 @@ TEST_F(NoteViewerTest, InfoBoxShowsARhythmNotesOwnRegisters) {
     const std::vector<std::string> bit1 = {
         "start: 0",    "end:   100 100", "20-00 23-12", "40-00 43-14", "60-00 63-16",
         "80-00 83-18", "A0-19 B0-0A/0A", "C0-0C",       "E0-00 E3-02", "extras: 1"};
-    EXPECT_EQ(box(1), bit1); // the frequency written while both play is an extra of each
+    EXPECT_EQ(box(1), bit1);         // the frequency written while both play is an extra of each
+    std::vector<std::string> extras; // listed under the box, indented
+    for (const DrawCall& c : Frame(0))
+        if (c.kind == DrawCall::Kind::String && c.x == 74)
+            extras.push_back(c.text);
+    EXPECT_EQ(extras, (std::vector<std::string>{"A6-1A 50"})); // register, value, ticks in
     std::vector<float> rowsY;
     for (const DrawCall& c : Frame(0))
         if (c.kind == DrawCall::Kind::String && c.x == 66)
