@@ -217,6 +217,15 @@ TEST(UnheardWrites, OperatorsAtRestOnEveryChannel) {
     }
 }
 
+TEST(UnheardWrites, EnvelopeBitsOfASoundingOperatorStay) {
+    // The carrier's sustain bit cleared while it sounds: its envelope goes on to the release.
+    TImfSong song;
+    testsupport::StartWithToneTimbre(song);
+    testsupport::FeedMore(
+        song, {{0x01, 0x20}, {0xA0, 0x44}, {0xB0, 0x31, 50}, {0x23, 0x01, 50}, {0xB0, 0x11, 100}});
+    EXPECT_TRUE(Holds(Dropped(song), {50, 0x23, 0x01}));
+}
+
 TEST(UnheardWrites, OnlyAKeyOnReadsTheRatesAtRest) {
     // A new block without the key reads nothing: the attack rate written at rest before it
     // goes (and the write back to the tone's own rate with it).
