@@ -412,7 +412,7 @@ TEST(CaptureFiles, RealCapturesReadAsASecondReadingCountsThem) {
                                 {"dro_v2.dro", "DRO version 2"},
                                 {"crusader.raw", "RAW"},
                                 {"YsBattle.vgm", "VGM"}})
-        EXPECT_EQ(Read(testsupport::ReadBytes(dir / name)).format, format);
+        EXPECT_STREQ(Read(testsupport::ReadBytes(dir / name)).format, format);
     // doofus.dro begins with an unescaped register dump: only that reading matches its header.
     EXPECT_NE(Read(testsupport::ReadBytes(dir / "doofus.dro")).notes.at(0).find("as registers"),
               std::string::npos);
