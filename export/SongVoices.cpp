@@ -146,9 +146,9 @@ private:
     PerRegister<std::uint8_t> regs_{};
     bool rhythm_ = false;
     std::int32_t tick_ = 0;
-    std::array<int, kVoiceCount> open_{};   // index of the sounding note, or -1
-    std::array<bool, kVoiceCount> fresh_{}; // keyed on in the current tick
-    std::array<bool, kMelodicVoices> changed_{};         // a channel register was written this tick
+    std::array<int, kVoiceCount> open_{};        // index of the sounding note, or -1
+    std::array<bool, kVoiceCount> fresh_{};      // keyed on in the current tick
+    std::array<bool, kMelodicVoices> changed_{}; // a channel register was written this tick
     std::map<std::pair<int, TTimbre::LooseKey>, int> known_;
     SongVoices result_;
 };

@@ -12,8 +12,8 @@
 #include <vector>
 
 using ChannelTimbres = std::array<TTimbre, kMelodicVoices>;
-using ChannelTimes =
-    std::array<std::int32_t, kMelodicVoices>; // when each channel is free again, in ticks
+// When each channel is free again, in ticks.
+using ChannelTimes = std::array<std::int32_t, kMelodicVoices>;
 using ChannelOrder = std::vector<int>;
 
 // The free time of a channel that plays a note sounding to the end of the song.

@@ -11,8 +11,8 @@
 namespace {
 
 struct SplitState {
-    std::array<TTimbre, kMelodicVoices>
-        timbres{}; // the register state of each chip channel, all zero at first
+    // The register state of each chip channel, all zero at first.
+    std::array<TTimbre, kMelodicVoices> timbres{};
     std::array<TInstructionList, kMelodicVoices> pending;
     TTrackList tracks;
     // The tracks that may take a further note, by timbre, each set in creation order. A track
