@@ -88,11 +88,11 @@ TEST(ImfReading, FixedLayoutLoaders) {
     // As a length word file: 4 bytes of data; as headerless: two records.
     WriteBytes(path, {0x04, 0x00, 0xA0, 0x44, 0x07, 0x00, 0xB0, 0x11});
     TImfSong song;
-    EXPECT_EQ(LoadChunk(song, path), 0);
+    LoadChunk(song, path);
     EXPECT_EQ(song.InstructionCount(), 1);
     EXPECT_EQ(song.globaltime, 7);
     // As headerless: 04 00 waits 0x44A0, then 07 00 (a register without a meaning) 0x11B0.
-    EXPECT_EQ(LoadImf(song, path), 0);
+    LoadImf(song, path);
     ASSERT_EQ(song.InstructionCount(), 1);
     EXPECT_EQ(song.channels[0][0]->reg, 0x04);
     EXPECT_EQ(song.globaltime, 0x44A0 + 0x11B0);

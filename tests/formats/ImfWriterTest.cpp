@@ -126,12 +126,11 @@ TEST(FileWriting, FailedSavesRaiseAndLeaveTheFolderAsItWas) {
     std::filesystem::create_directory(dir / "taken.kmf"); // a folder where the file should go
     std::string taken = (dir / "taken.kmf").string();
     EXPECT_EQ(MessageOf([&] { SaveKMF(song, taken, 560); }), "ERROR: cannot write file: " + taken);
-    EXPECT_EQ(SaveImf(song, (dir / "saved.imf").string(), 0), 0); // a save that works returns 0
     // An error while the song is turned into records: the existing file stays whole.
     std::string kept = (dir / "kept.imf").string();
     WriteBytes(kept, {1, 2, 3, 4});
     song.channels[0].push_back(MakeInstruction(0x08, 0x00, -5));
     EXPECT_EQ(MessageOf([&] { SaveImf(song, kept, 0); }), "ERROR: impossible delay value: -5");
     EXPECT_EQ(ReadBytes(kept), (Bytes{1, 2, 3, 4}));
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 3);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
 }

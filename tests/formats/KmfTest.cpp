@@ -28,7 +28,7 @@ TImfSong ReadKmf(const Bytes& file) {
     TImfSong song;
     ByteReader stream(file);
     stream.Seek(6);
-    EXPECT_EQ(ReadKMFData(song, stream), 0);
+    ReadKMFData(song, stream);
     return song;
 }
 } // namespace
@@ -83,7 +83,7 @@ TEST(KmfWriter, BlockDataBeyond65535BytesIsRefusedBeforeWriting) {
     EXPECT_FALSE(std::filesystem::exists(path));
     // One write fewer per block still fits: 32639 writes, 128 blocks, 65534 bytes.
     song.channels[0].resize(32639);
-    EXPECT_EQ(SaveKMF(song, path, 560), 0);
+    EXPECT_NO_THROW(SaveKMF(song, path, 560));
     EXPECT_EQ(std::filesystem::file_size(path), 8u + 65534u);
 }
 

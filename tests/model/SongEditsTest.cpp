@@ -58,22 +58,3 @@ TEST(SongEdits, SwapExchangesWholeListsOfChannelsOneToNine) {
     song.SwapChannels(1, 1);
     EXPECT_EQ(ListOf(song, 1), (std::vector<std::string>{"43=45", "40=05", "43=01"}));
 }
-
-TEST(SongOperations, ReturnZeroWhereThereIsNothingToReport) {
-    TImfSong song;
-    EXPECT_EQ(song.InitRead(), 0);
-    EXPECT_EQ(song.ProcessCommand(0x20, 0x01), 0);
-    EXPECT_EQ(song.ProcessPause(5), 0);
-    EXPECT_EQ(song.ProcessCommand(0xBD, 0x30), 0); // rhythm mode and a bass drum
-    EXPECT_EQ(song.ProcessRhythmReg(0x30), 0);
-    EXPECT_EQ(song.ProcessRhythmKeyOnBit(0x30, 4), 0); // its bit unchanged
-    EXPECT_EQ(song.ProcessRhythmKeyOnBit(0x20, 4), 0); // and changed
-    EXPECT_EQ(song.FixRhythmTimbres(), 0);
-    EXPECT_EQ(song.CheckRhythm(), 0);
-    EXPECT_EQ(song.SwapChannels(1, 2), 0);
-    EXPECT_EQ(song.ChangeVolume(1), 0);
-    EXPECT_EQ(song.ChangeChannelVolume(1, 1), 0);
-    TTimbre timbre;
-    EXPECT_EQ(timbre.InitUndefined(), 0);
-    EXPECT_EQ(timbre.Apply(0x20, 0x01), 0);
-}
